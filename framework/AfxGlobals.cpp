@@ -1,0 +1,11 @@
+#include "AfxGlobals.h"
+
+HINSTANCE AfxGetInstanceHandle()
+{
+    return ::GetModuleHandleA(NULL);
+}
+
+HINSTANCE AfxGetResourceHandle()
+{
+    return ::GetModuleHandleA(NULL);
+}

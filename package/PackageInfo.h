@@ -1,0 +1,39 @@
+// PackageInfo: the product and its disks, read once from the package list;
+// DiskCursor walks the disks.
+#pragma once
+#include "../framework/CArray.h"
+#include "../framework/CString.h"
+#include "DiskInfo.h"
+
+class PackageInfo {
+public:
+    PackageInfo() = default;
+    PackageInfo(const PackageInfo&) = delete;
+    PackageInfo& operator=(const PackageInfo&) = delete;
+
+    // TRUE when the name, the disk count and every disk were read. After
+    // FALSE whatever was read stays, and the program is meant to end.
+    BOOL LoadFromFile(LPCSTR lpszPath);
+    CString GetName() const;
+    int CountChosenDisks() const;
+    // Read afresh from Quorvane.ini on every call; the program directory
+    // when no setting is given. Used exactly as written.
+    CString GetDiskImagesDir() const;
+
+private:
+    friend class DiskCursor;
+
+    CArray<DiskInfo> m_disks;  // sized once, so disk addresses stay valid
+    CString m_strName;
+};
+
+class DiskCursor {
+public:
+    explicit DiskCursor(PackageInfo* pPackage);
+    void Reset();
+    // Yields the address of the next disk inside the package; FALSE after the last.
+    BOOL Next(DiskInfo** ppDisk);
+
+    PackageInfo* m_pPackage;
+    int m_nPosition;  // after a successful Next: 1-based number of the disk
+};

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the run need.
+# Idempotent: asks apt only for what is missing, so a prepared machine
+# pays nothing. Must run as root (or with sudo available) on Debian.
+set -euo pipefail
+
+packages=(
+  mingw-w64
+  g++-mingw-w64-i686-posix
+  g++-mingw-w64-x86-64-posix
+  wine
+  wine32:i386
+  xvfb
+  xauth
+  imagemagick
+  mtools
+  cmake
+  ninja-build
+  googletest
+  x11-utils
+  procps
+)
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+is_installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q '^install ok installed$'
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  as_root dpkg --add-architecture i386
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  is_installed "$p" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "install-deps: everything is present"
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+as_root apt-get update -q
+as_root apt-get install -y -q --no-install-recommends "${missing[@]}"

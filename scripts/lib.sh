@@ -1,0 +1,88 @@
+# Shared steps of the test and run scripts: building, Wine prefixes with
+# virtual floppy drives, and a virtual display. Source it; it defines
+# functions only. Whatever a step starts or mounts is undone on exit.
+
+QV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko installer prompts in a new prefix.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+qv_cleanups=()
+qv_on_exit() { qv_cleanups+=("$1"); }
+qv_run_cleanups() {
+  local i
+  for ((i = ${#qv_cleanups[@]} - 1; i >= 0; i--)); do
+    eval "${qv_cleanups[$i]}" >/dev/null 2>&1 || true
+  done
+  qv_cleanups=()
+}
+trap qv_run_cleanups EXIT
+trap 'exit 130' INT TERM
+
+qv_log() { printf '==> %s\n' "$*" >&2; }
+
+# qv_build ARCH DIR [cmake options...]: configures and builds one architecture.
+qv_build() {
+  local arch=$1 dir=$2
+  shift 2
+  cmake -S "$QV_ROOT" -B "$dir" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/$arch-w64-mingw32.cmake" \
+    -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+  cmake --build "$dir"
+}
+
+# qv_mount_floppy DIR: a 1.44 MB tmpfs, the size of a high-density floppy.
+qv_mount_floppy() {
+  local dir=$1
+  mkdir -p "$dir"
+  if mountpoint -q "$dir"; then umount "$dir"; fi
+  mount -t tmpfs -o size=1474560,mode=0777 tmpfs "$dir"
+  qv_on_exit "umount '$dir' || umount -l '$dir'"
+}
+
+# qv_make_prefix PREFIX [LETTER=DIR ...]: a fresh Wine prefix in which each
+# DIR appears as a floppy drive LETTER:. The drives are registered before
+# anything in the prefix looks at them, so Wine reports them as removable.
+qv_make_prefix() {
+  local prefix=$1 spec letter dir
+  shift
+  rm -rf "$prefix"
+  mkdir -p "$prefix"
+  WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
+  WINEPREFIX="$prefix" wineserver -w
+  for spec in "$@"; do
+    letter=${spec%%=*}
+    dir=${spec#*=}
+    WINEPREFIX="$prefix" wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d floppy /f >/dev/null
+    ln -sfn "$dir" "$prefix/dosdevices/$letter:"
+  done
+  WINEPREFIX="$prefix" wineserver -w
+}
+
+# qv_start_wineserver PREFIX: keeps one server up so each test starts fast.
+# Wine's background services start with the first program of a session and
+# keep the output descriptors they were given; starting them here, on
+# /dev/null, keeps them off the pipes through which ctest reads a test's
+# output (ctest would wait for those pipes to close).
+qv_start_wineserver() {
+  WINEPREFIX="$1" wineserver -p
+  qv_on_exit "WINEPREFIX='$1' wineserver -k"
+  WINEPREFIX="$1" wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+# qv_start_xvfb: a virtual display on the first free number; sets DISPLAY.
+qv_start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  local pid=$!
+  qv_on_exit "kill $pid"
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start on $DISPLAY" >&2
+  return 1
+}

@@ -1,0 +1,28 @@
+// Replaces one function that this test program imports from a system DLL,
+// for the lifetime of the object. This is the seam through which tests make
+// the system report what a real machine cannot produce on demand (a drive
+// that is not ready, a write-protected floppy); the code under test still
+// calls the plain Win32 function.
+#pragma once
+#include <windows.h>
+
+class ImportPatch {
+public:
+    ImportPatch(const char* dll, const char* function, const void* replacement);
+    ~ImportPatch();
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+
+    // The real function, for replacements that only sometimes interfere.
+    template <class F>
+    F Original() const
+    {
+        return reinterpret_cast<F>(m_original);
+    }
+
+private:
+    void Store(void* value);
+
+    void** m_slot;
+    void* m_original;
+};

@@ -1,0 +1,96 @@
+#include "TestFiles.h"
+
+#include <stdexcept>
+
+TempDir::TempDir()
+{
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    char name[MAX_PATH];
+    if (!GetTempFileNameA(base, "qv", 0, name))
+        throw std::runtime_error("GetTempFileName failed");
+    DeleteFileA(name);
+    if (!CreateDirectoryA(name, NULL))
+        throw std::runtime_error("CreateDirectory failed");
+    m_path = name;
+}
+
+TempDir::~TempDir()
+{
+    RemoveTree(m_path);
+}
+
+std::string TempDir::Write(const std::string& name, const std::string& content) const
+{
+    std::string path = *this / name;
+    for (size_t i = m_path.size() + 1; (i = path.find('\\', i)) != std::string::npos; ++i)
+        CreateDirectoryA(path.substr(0, i).c_str(), NULL);
+    WriteFileBytes(path, content);
+    return path;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& content)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot create " + path);
+    DWORD written = 0;
+    BOOL ok = WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &written, NULL);
+    CloseHandle(h);
+    if (!ok || written != content.size())
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0,
+                           NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open " + path);
+    std::string content(GetFileSize(h, NULL), '\0');
+    DWORD read = 0;
+    ReadFile(h, &content[0], static_cast<DWORD>(content.size()), &read, NULL);
+    CloseHandle(h);
+    content.resize(read);
+    return content;
+}
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveContents(const std::string& dir)
+{
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = fd.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        std::string path = dir + "\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(path);
+        } else {
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path.c_str());
+        }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+}
+
+void RemoveTree(const std::string& path)
+{
+    RemoveContents(path);
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string TestProgramDirectory()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, MAX_PATH);
+    std::string s = path;
+    return s.substr(0, s.rfind('\\'));
+}
