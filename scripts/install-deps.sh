@@ -10,6 +10,14 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine
   wine32:i386
+  fonts-wine
+  libfreetype6:i386
+  libfontconfig1:i386
+  libxrender1:i386
+  libxrandr2:i386
+  libxcursor1:i386
+  libxi6:i386
+  libxfixes3:i386
   xvfb
   xauth
   imagemagick

@@ -50,12 +50,29 @@ qv_make_prefix() {
   mkdir -p "$prefix"
   WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
   WINEPREFIX="$prefix" wineserver -w
+  {
+    echo 'REGEDIT4'
+    # Wine draws the title bars itself, as Windows does: a bare X display
+    # has no window manager to do it.
+    echo '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
+    echo '"Managed"="N"'
+    # As on Windows, wizard sheets use the same face as their pages.
+    echo '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]'
+    echo '"MS Shell Dlg"="MS Sans Serif"'
+    echo '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]'
+    for spec in "$@"; do
+      echo "\"${spec%%=*}:\"=\"floppy\""
+    done
+  } >"$prefix/drive_c/quorvane.reg"
+  WINEPREFIX="$prefix" wine regedit /S 'C:\quorvane.reg' >/dev/null 2>&1
+  rm "$prefix/drive_c/quorvane.reg"
   for spec in "$@"; do
     letter=${spec%%=*}
     dir=${spec#*=}
-    WINEPREFIX="$prefix" wine reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d floppy /f >/dev/null
     ln -sfn "$dir" "$prefix/dosdevices/$letter:"
   done
+  # The caption buttons' glyphs come from Marlett.
+  cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
   WINEPREFIX="$prefix" wineserver -w
 }
 

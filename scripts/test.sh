@@ -26,9 +26,10 @@ qv_mount_floppy "$wine_root/mnt/a"
 qv_mount_floppy "$wine_root/mnt/b"
 qv_make_prefix "$wine_root/floppy" "a=$wine_root/mnt/a" "b=$wine_root/mnt/b"
 qv_make_prefix "$wine_root/nodrive"
+# The display first: the Wine session started next attaches to it.
+qv_start_xvfb
 qv_start_wineserver "$wine_root/floppy"
 qv_start_wineserver "$wine_root/nodrive"
-qv_start_xvfb
 
 qv_log "Running the tests"
 ctest --test-dir "$build" --output-on-failure "$@"

@@ -1,0 +1,36 @@
+// CPropertySheet: a modal property sheet, or wizard, of CPropertyPage objects.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+#include "CPropertyPage.h"
+
+// The control ids of a wizard sheet's own buttons.
+#define ID_WIZBACK 0x3023
+#define ID_WIZNEXT 0x3024
+#define ID_WIZFINISH 0x3025
+
+class CPropertySheet : public CWnd {
+    DECLARE_DYNAMIC(CPropertySheet)
+
+public:
+    explicit CPropertySheet(UINT nIDCaption, CWnd* pParentWnd = NULL, UINT iSelectPage = 0);
+
+    // Pages are shown in the order they are added; the sheet does not own them.
+    void AddPage(CPropertyPage* pPage);
+    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
+    // Runs the sheet until it closes; the system's result.
+    virtual INT_PTR DoModal();
+
+    // Posted, so it takes effect after the current notification is answered.
+    void SetWizardButtons(DWORD dwFlags);
+    void SetFinishText(LPCSTR lpszText);
+
+    PROPSHEETHEADERA m_psh;
+
+private:
+    std::vector<CPropertyPage*> m_pages;
+    CString m_strCaption;
+};

@@ -1,0 +1,213 @@
+#include "Driver.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+namespace {
+std::string DriverDirectory()
+{
+    return TestProgramDirectory();
+}
+}  // namespace
+
+ProgramDir::ProgramDir()
+{
+    // The driver lives in build/tests, the program in build.
+    std::string built = DriverDirectory() + "\\..\\Quorvane.exe";
+    if (!CopyFileA(built.c_str(), exe().c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + built);
+}
+
+std::string SampleBytes(size_t size, unsigned seed)
+{
+    std::string bytes(size, '\0');
+    unsigned x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        bytes[i] = static_cast<char>(x >> 16);
+    }
+    return bytes;
+}
+
+void ProgramDir::WriteCorvela(size_t setupSize, size_t iniSize, size_t cabSize)
+{
+    Write("packlist.ini",
+          "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=2\r\n"
+          "[Disk0]\r\nFiles=2\r\nFile0=disk1\\setup.exe\r\nFile1=disk1\\setup.ini\r\n"
+          "[Disk1]\r\nFiles=1\r\nFile0=disk2\\data.cab\r\n");
+    Write("disk1\\setup.exe", SampleBytes(setupSize, 1));
+    Write("disk1\\setup.ini", SampleBytes(iniSize, 2));
+    Write("disk2\\data.cab", SampleBytes(cabSize, 3));
+}
+
+Program::Program(const ProgramDir& dir, const std::string& args, const std::string& currentDir)
+    : m_info()
+{
+    std::string commandLine = "\"" + dir.exe() + "\"";
+    if (!args.empty())
+        commandLine += " " + args;
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    std::string cwd = currentDir.empty() ? dir.Path() : currentDir;
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, cwd.c_str(), &si,
+                        &m_info))
+        throw std::runtime_error("cannot start " + commandLine);
+    WaitForInputIdle(m_info.hProcess, 5000);
+}
+
+Program::~Program()
+{
+    if (Running()) {
+        TerminateProcess(m_info.hProcess, 1);
+        WaitForSingleObject(m_info.hProcess, 5000);
+    }
+    CloseHandle(m_info.hThread);
+    CloseHandle(m_info.hProcess);
+}
+
+bool Program::Running() const
+{
+    return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::WaitForExit(DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    while (Running()) {
+        if (!VisibleWindows().empty())
+            m_sawWindow = true;
+        if (GetTickCount() - start > timeout)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+namespace {
+struct WindowSearch {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisible(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == search->pid && IsWindowVisible(hwnd))
+        search->found.push_back(hwnd);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> Program::VisibleWindows() const
+{
+    WindowSearch search = {m_info.dwProcessId, {}};
+    EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Program::WaitForWindow(const std::function<bool(HWND)>& match, DWORD timeout)
+{
+    HWND found = NULL;
+    WaitUntil(
+        [&] {
+            for (HWND hwnd : VisibleWindows()) {
+                if (match(hwnd)) {
+                    found = hwnd;
+                    return true;
+                }
+            }
+            return !Running();
+        },
+        timeout);
+    return found;
+}
+
+HWND Program::WaitForCaption(const std::string& caption, DWORD timeout)
+{
+    return WaitForWindow([&](HWND hwnd) { return Text(hwnd) == caption; }, timeout);
+}
+
+bool WaitUntil(const std::function<bool()>& cond, DWORD timeout)
+{
+    DWORD start = GetTickCount();
+    while (!cond()) {
+        if (GetTickCount() - start > timeout)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::string Text(HWND hwnd)
+{
+    if (hwnd == NULL)
+        return "";
+    char buffer[4096] = "";
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, 5000, &length))
+        return "";
+    return std::string(buffer, length);
+}
+
+std::string ClassName(HWND hwnd)
+{
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof(name));
+    return name;
+}
+
+bool IsMessageBox(HWND hwnd)
+{
+    return ClassName(hwnd) == "#32770" && GetDlgItem(hwnd, 0xFFFF) != NULL;
+}
+
+std::string MessageBoxText(HWND box)
+{
+    return Text(GetDlgItem(box, 0xFFFF));
+}
+
+void PressButton(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+HWND Wizard::Page() const
+{
+    DWORD_PTR page = 0;
+    SendMessageTimeoutA(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
+    return reinterpret_cast<HWND>(page);
+}
+
+bool Wizard::Visible(int button) const
+{
+    HWND hwnd = GetDlgItem(m_sheet, button);
+    return hwnd != NULL && IsWindowVisible(hwnd);
+}
+
+bool Wizard::Enabled(int button) const
+{
+    HWND hwnd = GetDlgItem(m_sheet, button);
+    return hwnd != NULL && IsWindowEnabled(hwnd);
+}
+
+void Wizard::Press(int psbtn) const
+{
+    PostMessageA(m_sheet, PSM_PRESSBUTTON, psbtn, 0);
+}
+
+bool Wizard::WaitForPage(const std::string& title, DWORD timeout) const
+{
+    return WaitUntil([&] { return PageTitle() == title; }, timeout);
+}
+
+HWND WaitForWizard(Program& program, DWORD timeout)
+{
+    // The sheet is the window with the wizard's Next button.
+    return program.WaitForWindow([](HWND hwnd) { return GetDlgItem(hwnd, 0x3024) != NULL; },
+                                 timeout);
+}

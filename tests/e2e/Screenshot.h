@@ -1,0 +1,7 @@
+#pragma once
+#include <string>
+
+// Saves what the screen shows as a 24-bit BMP file, when the environment
+// variable QUORVANE_SCREENSHOTS names a directory; name is the file's base
+// name. Does nothing otherwise, so tests run the same with or without it.
+void SaveScreenshot(const std::string& name);

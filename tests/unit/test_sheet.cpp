@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "GuiTest.h"
+#include "app/QuorvaneDlg.h"
+#include "framework/CWinApp.h"
+#include "pages/WelcomePage.h"
+#include "res/resource.h"
+
+namespace {
+struct MenuItem {
+    UINT id;
+    UINT type;
+    std::string text;
+};
+
+std::vector<MenuItem> MenuItems(HMENU menu)
+{
+    std::vector<MenuItem> items;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[128] = "";
+        MENUITEMINFOA info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = sizeof(text);
+        GetMenuItemInfoA(menu, i, TRUE, &info);
+        items.push_back({info.wID, info.fType, text});
+    }
+    return items;
+}
+
+// Runs the wizard with its welcome page; inspect() runs once the sheet is
+// up, and the sheet is cancelled with the quit question answered Yes.
+void RunWelcomeWizard(const std::function<void(CQuorvaneDlg&, CWelcomePage&)>& inspect)
+{
+    CQuorvaneDlg sheet;
+    CWelcomePage page("Corvela");
+    sheet.AddPage(&page);
+    MessageBoxAnswerer boxes([](const MessageBoxCall&) { return IDYES; });
+    Later(200, [&] {
+        inspect(sheet, page);
+        sheet.PostMessage(PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    });
+    sheet.DoModal();
+}
+}  // namespace
+
+TEST(WizardSheet, HeaderIsAWizardWithTheIconAndNoHelp)
+{
+    CQuorvaneDlg sheet;
+    EXPECT_TRUE(sheet.m_psh.dwFlags & PSH_WIZARD);
+    EXPECT_TRUE(sheet.m_psh.dwFlags & PSH_USEHICON);
+    EXPECT_FALSE(sheet.m_psh.dwFlags & PSH_HASHELP);
+    EXPECT_STREQ("Corvela for Windows Quorvane Utility", sheet.m_psh.pszCaption);
+    EXPECT_EQ(0u, sheet.m_psh.nStartPage);
+    EXPECT_EQ(LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDR_MAINFRAME)), sheet.m_psh.hIcon);
+    EXPECT_TRUE(sheet.IsKindOf(RUNTIME_CLASS(CPropertySheet)));
+    EXPECT_STREQ("CQuorvaneDlg", sheet.GetRuntimeClass()->m_lpszClassName);
+
+    CWelcomePage page("Corvela");
+    EXPECT_FALSE(page.m_psp.dwFlags & PSP_HASHELP);
+    EXPECT_FALSE(page.m_psp.dwFlags & PSP_USETITLE);
+}
+
+TEST(WizardSheet, SystemMenuEndsWithAboutAndCannotSizeOrMaximize)
+{
+    std::vector<MenuItem> items;
+    LONG_PTR style = 0;
+    HICON big = NULL, small = NULL;
+    RunWelcomeWizard([&](CQuorvaneDlg& sheet, CWelcomePage&) {
+        items = MenuItems(GetSystemMenu(sheet.m_hWnd, FALSE));
+        style = GetWindowLongPtrA(sheet.m_hWnd, GWL_STYLE);
+        big = reinterpret_cast<HICON>(sheet.SendMessage(WM_GETICON, ICON_BIG));
+        small = reinterpret_cast<HICON>(sheet.SendMessage(WM_GETICON, ICON_SMALL));
+    });
+    ASSERT_GE(items.size(), 3u);
+    EXPECT_EQ(static_cast<UINT>(MFT_SEPARATOR), items[items.size() - 2].type & MFT_SEPARATOR);
+    EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), items.back().id);
+    EXPECT_EQ("&About Quorvane...", items.back().text);
+    for (const MenuItem& item : items) {
+        EXPECT_NE(static_cast<UINT>(SC_MAXIMIZE), item.id);
+        EXPECT_NE(static_cast<UINT>(SC_SIZE), item.id);
+    }
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    HICON icon = LoadIconA(GetModuleHandleA(NULL), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    EXPECT_EQ(icon, big);
+    EXPECT_EQ(icon, small);
+}
+
+TEST(WizardSheet, WelcomePageShowsTheProductAndOnlyNext)
+{
+    std::string first, second, title;
+    BOOL backVisible = TRUE, nextEnabled = FALSE, helpVisible = TRUE;
+    RunWelcomeWizard([&](CQuorvaneDlg& sheet, CWelcomePage& page) {
+        first = WindowText(GetDlgItem(page.m_hWnd, IDC_WELCOME_TEXT));
+        second = WindowText(GetDlgItem(page.m_hWnd, IDC_WELCOME_NAME));
+        title = WindowText(page.m_hWnd);
+        backVisible = IsWindowVisible(GetDlgItem(sheet.m_hWnd, ID_WIZBACK));
+        nextEnabled = IsWindowEnabled(GetDlgItem(sheet.m_hWnd, ID_WIZNEXT));
+        HWND help = GetDlgItem(sheet.m_hWnd, IDHELP);
+        helpVisible = help != NULL && IsWindowVisible(help);
+    });
+    EXPECT_EQ("Welcome to Pellandor's disk maker.  This application will lead you through the "
+              "steps necessary to create a set of Corvela installation disks.",
+              first);
+    EXPECT_EQ("You can use the disks to install Corvela.", second);
+    EXPECT_EQ("Welcome to Pellandor's disk maker", title);
+    EXPECT_FALSE(backVisible);
+    EXPECT_TRUE(nextEnabled);
+    EXPECT_FALSE(helpVisible);
+}
+
+TEST(WizardSheet, QuitQuestionDecidesWhetherTheWizardEnds)
+{
+    CQuorvaneDlg sheet;
+    CWelcomePage page("Corvela");
+    sheet.AddPage(&page);
+    int answer = IDNO;
+    MessageBoxAnswerer boxes([&](const MessageBoxCall&) { return answer; });
+    bool stillOpenAfterNo = false;
+    Later(200, [&] {
+        sheet.PostMessage(PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        Later(300, [&] {
+            stillOpenAfterNo = IsWindow(sheet.m_hWnd) && IsWindowVisible(sheet.m_hWnd);
+            answer = IDYES;
+            sheet.PostMessage(PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        });
+    });
+    sheet.DoModal();
+    EXPECT_TRUE(stillOpenAfterNo);
+    ASSERT_EQ(2u, boxes.calls.size());
+    EXPECT_EQ("Are you sure you want to quit Pellandor's disk maker?", boxes.calls[0].text);
+    EXPECT_EQ("Pellandor's disk maker", boxes.calls[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), boxes.calls[0].type);
+}
+
+TEST(CommandLine, TailFollowsTheProgramNameVerbatim)
+{
+    EXPECT_STREQ("", AfxCommandLineTail("Quorvane.exe"));
+    EXPECT_STREQ("other.ini", AfxCommandLineTail("Quorvane.exe   other.ini"));
+    EXPECT_STREQ("other.ini  ", AfxCommandLineTail("Quorvane.exe\tother.ini  "));
+    EXPECT_STREQ("\"my list.ini\"", AfxCommandLineTail("\"C:\\Program Files\\Q.exe\" \"my list.ini\""));
+    EXPECT_STREQ("x", AfxCommandLineTail("\"C:\\Q.exe\"x"));
+    EXPECT_STREQ("", AfxCommandLineTail("\"C:\\unterminated"));
+}
