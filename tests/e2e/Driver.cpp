@@ -162,7 +162,9 @@ std::string ClassName(HWND hwnd)
 
 bool IsMessageBox(HWND hwnd)
 {
-    return ClassName(hwnd) == "#32770" && GetDlgItem(hwnd, 0xFFFF) != NULL;
+    // A message box's text is static 0xFFFF; in a dialog template that id
+    // (-1) also marks frames and labels, so the class must match too.
+    return ClassName(hwnd) == "#32770" && ClassName(GetDlgItem(hwnd, 0xFFFF)) == "Static";
 }
 
 std::string MessageBoxText(HWND box)

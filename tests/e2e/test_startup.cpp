@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "Driver.h"
-#include "Screenshot.h"
+#include "../unit/Screenshot.h"
 
 namespace {
 const char* const kQuit = "Are you sure you want to quit Pellandor's disk maker?";

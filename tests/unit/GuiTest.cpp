@@ -1,6 +1,11 @@
 #include "GuiTest.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <map>
+
+#include "Screenshot.h"
 
 namespace {
 std::map<UINT_PTR, std::function<void()>> g_later;
@@ -72,9 +77,22 @@ LRESULT CALLBACK MessageBoxAnswerer::ActivationHook(int code, WPARAM wParam, LPA
         HWND hwnd = reinterpret_cast<HWND>(wParam);
         char cls[16] = "";
         GetClassNameA(hwnd, cls, sizeof(cls));
-        if (std::string(cls) == "#32770" && GetDlgItem(hwnd, 0xFFFF) != NULL) {
-            PostMessageA(hwnd, WM_COMMAND, g_answerer->m_pendingAnswer, 0);
+        char textClass[16] = "";
+        GetClassNameA(GetDlgItem(hwnd, 0xFFFF), textClass, sizeof(textClass));
+        if (std::string(cls) == "#32770" && lstrcmpiA(textClass, "Static") == 0) {
+            int answer = g_answerer->m_pendingAnswer;
             g_answerer->m_pendingAnswer = 0;
+            if (getenv("QUORVANE_SCREENSHOTS") == NULL) {
+                PostMessageA(hwnd, WM_COMMAND, answer, 0);
+            } else {
+                // Photographed once it is on the screen, then answered.
+                Later(400, [hwnd, answer] {
+                    static int count = 0;
+                    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+                    SaveScreenshot(std::string(test ? test->name() : "box") + "-" + std::to_string(++count));
+                    PostMessageA(hwnd, WM_COMMAND, answer, 0);
+                });
+            }
         }
     }
     return CallNextHookEx(NULL, code, wParam, lParam);

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "../unit/TestFiles.h"
+#include "TestFiles.h"
 
 void SaveScreenshot(const std::string& name)
 {

@@ -1,0 +1,240 @@
+#include "DiskBuilder.h"
+
+#include "CopyProgressDlg.h"
+#include "res/resource.h"
+
+namespace {
+const UINT kBlockSize = 32768;
+// One transfer buffer for the process: only one copy ever runs at a time.
+BYTE g_transferBuffer[kBlockSize];
+
+// A blank 1.44 MB floppy has 1,457,664 bytes free; anything from this up
+// will hold an installation disk.
+const ULONGLONG kMinimumFreeBytes = 1430000;
+
+CString LoadText(UINT nID)
+{
+    CString strText;
+    strText.LoadString(nID);
+    return strText;
+}
+}  // namespace
+
+DiskBuilder::DiskBuilder(PackageInfo* pPackage, DriveList* pDrives)
+    : m_pPackage(pPackage), m_pDrives(pDrives), m_pProgressDlg(NULL)
+{
+}
+
+BOOL DiskBuilder::Build(CWnd* pParentWnd)
+{
+    CCopyProgressDlg dlgProgress(pParentWnd, this);
+    m_pProgressDlg = &dlgProgress;
+    INT_PTR nResult = dlgProgress.DoModal();
+    m_pProgressDlg = NULL;
+    return nResult == IDOK;
+}
+
+BOOL DiskBuilder::BuildDisks()
+{
+    DriveInfo* pDrive = NULL;
+    if (!m_pDrives->GetChosenDrive(&pDrive))
+        return FALSE;
+
+    try {
+        DiskCursor disks(m_pPackage);
+        DiskInfo* pDisk = NULL;
+        while (disks.Next(&pDisk)) {
+            if (!pDisk->m_bChosen)
+                continue;
+            CString strLabel;
+            strLabel.Format(IDS_DISK_LABEL, disks.m_nPosition,
+                            static_cast<LPCSTR>(m_pPackage->GetName()));
+            m_pProgressDlg->SetDiskLabel(strLabel);
+            m_pProgressDlg->PromptForDisk(strLabel, pDrive);
+            if (!CheckDestinationDisk(pDrive))
+                return FALSE;
+            if (!CopyDiskFiles(pDrive, pDisk))
+                return FALSE;
+        }
+    } catch (CException* e) {
+        // Running out of memory for a text: nothing sensible is left to do.
+        e->Delete();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive)
+{
+    // One drive-not-ready per disk is taken as the drive spinning up.
+    BOOL bNotReadyAllowed = TRUE;
+    for (;;) {
+        UINT nReason = 0;
+        DWORD dwSectorsPerCluster = 0, dwBytesPerSector = 0, dwFreeClusters = 0, dwTotalClusters = 0;
+        if (::GetDiskFreeSpaceA(pDrive->m_strRoot, &dwSectorsPerCluster, &dwBytesPerSector,
+                                &dwFreeClusters, &dwTotalClusters)) {
+            // Blank: at most one cluster in use (the root directory's).
+            if (dwFreeClusters + 1 < dwTotalClusters) {
+                nReason = IDS_DISK_NOT_BLANK;
+            } else if (static_cast<ULONGLONG>(dwSectorsPerCluster) * dwBytesPerSector * dwFreeClusters >=
+                       kMinimumFreeBytes) {
+                return TRUE;
+            } else {
+                nReason = IDS_DISK_TOO_SMALL;
+            }
+        } else if (::GetLastError() != ERROR_NOT_READY) {
+            nReason = IDS_DRIVE_ERROR;
+        } else if (bNotReadyAllowed) {
+            bNotReadyAllowed = FALSE;
+        } else {
+            nReason = IDS_NO_DISK;
+        }
+
+        CString strText;
+        if (nReason != 0)
+            strText = LoadText(nReason) + "\n\n";
+        strText += LoadText(IDS_INSERT_BLANK_DISK);
+        if (m_pProgressDlg->MessageBox(strText, LoadText(IDS_CHECK_CAPTION),
+                                       MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL)
+            return FALSE;
+    }
+}
+
+BOOL DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk)
+{
+    CString strImagesDir = m_pPackage->GetDiskImagesDir();
+    // "A:" and the base name: the drive's current directory, its root.
+    CString strDrive = pDrive->m_strRoot.Left(pDrive->m_strRoot.GetLength() - 1);
+
+    FileCursor files(pDisk);
+    CString strEntry;
+    while (files.Next(strEntry)) {
+        CString strSource = strImagesDir + "\\" + strEntry;
+        int nSlash = strEntry.ReverseFind('\\');
+        CString strBaseName = nSlash >= 0 ? strEntry.Mid(nSlash + 1) : strEntry;
+        if (!CopyOneFile(strEntry, strSource, strDrive + strBaseName))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination)
+{
+    if (*lpszSource == '\0' || *lpszDestination == '\0')
+        return FALSE;
+
+    for (;;) {
+        UINT nMessage = 0;
+        BOOL bOfferChoice = FALSE;
+        BOOL bCopied = FALSE;
+
+        CFile source;
+        if (!source.Open(lpszSource, CFile::modeRead)) {
+            nMessage = ::GetLastError() == ERROR_FILE_NOT_FOUND ? IDS_SOURCE_NOT_FOUND
+                                                                 : IDS_SOURCE_NOT_OPENED;
+            bOfferChoice = TRUE;
+        } else {
+            CFile destination;
+            if (!destination.Open(lpszDestination, CFile::modeCreate | CFile::modeWrite)) {
+                bOfferChoice = ::GetLastError() == ERROR_WRITE_PROTECT;
+                nMessage = bOfferChoice ? IDS_WRITE_PROTECTED : IDS_CANNOT_CREATE_OUTPUT;
+            } else {
+                try {
+                    bCopied = CopyFileData(lpszEntry, source, destination, &nMessage);
+                    bOfferChoice = nMessage != 0;
+                } catch (CFileException* e) {
+                    // The source's length could not be taken: the build ends.
+                    e->Delete();
+                    nMessage = IDS_READ_ERROR;
+                }
+                if (bCopied) {
+                    FILETIME ftCreated, ftAccessed, ftWritten;
+                    if (::GetFileTime(source.m_hFile, &ftCreated, &ftAccessed, &ftWritten))
+                        ::SetFileTime(destination.m_hFile, &ftCreated, &ftAccessed, &ftWritten);
+                }
+                try {
+                    destination.Close();
+                } catch (CFileException* e) {
+                    // What was written may not be on the disk: the file
+                    // cannot count as copied, and there is nothing to retry.
+                    e->Delete();
+                    bCopied = FALSE;
+                    nMessage = IDS_WRITE_ERROR;
+                    bOfferChoice = FALSE;
+                }
+                if (!bCopied) {
+                    try {
+                        CFile::Remove(lpszDestination);
+                    } catch (CFileException* e) {
+                        e->Delete();
+                    }
+                }
+            }
+            try {
+                source.Close();
+            } catch (CFileException* e) {
+                e->Delete();  // nothing of the copy depends on it
+            }
+        }
+
+        if (nMessage == 0)
+            return bCopied;
+
+        CString strCaption = LoadText(IDS_FILE_ERROR_CAPTION);
+        if (!bOfferChoice) {
+            m_pProgressDlg->MessageBox(LoadText(nMessage), strCaption, MB_OK | MB_ICONEXCLAMATION);
+            return FALSE;
+        }
+        switch (m_pProgressDlg->MessageBox(LoadText(nMessage) + LoadText(IDS_ABORT_RETRY_IGNORE),
+                                           strCaption, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION)) {
+        case IDRETRY:
+            continue;  // both files are opened afresh
+        case IDIGNORE:
+            return TRUE;  // whatever was written of it is already gone
+        default:
+            return FALSE;
+        }
+    }
+}
+
+BOOL DiskBuilder::CopyFileData(LPCSTR lpszEntry, CFile& source, CFile& destination, UINT* pnMessage)
+{
+    ULONGLONG nLength = source.GetLength();
+    ULONGLONG nCopied = 0;
+    BOOL bError = FALSE;
+
+    // Cancelling is looked at only after a block has been written.
+    m_pProgressDlg->PumpMessages(lpszEntry, 0);
+    BOOL bGoOn = TRUE;
+
+    // Exactly the length taken at the start: a file that grows meanwhile is
+    // copied as it was, and one that shrinks is a read error, not a loop
+    // that never ends.
+    while (!bError && bGoOn && nCopied < nLength) {
+        UINT nWanted = nLength - nCopied < kBlockSize ? static_cast<UINT>(nLength - nCopied) : kBlockSize;
+        UINT nRead = 0;
+        try {
+            nRead = source.Read(g_transferBuffer, nWanted);
+        } catch (CFileException* e) {
+            e->Delete();
+            nRead = 0;
+        }
+        if (nRead == 0) {  // a read error, or the file ends early
+            *pnMessage = IDS_READ_ERROR;
+            bError = TRUE;
+            break;
+        }
+        try {
+            destination.Write(g_transferBuffer, nRead);
+            destination.Flush();
+        } catch (CFileException* e) {
+            *pnMessage = e->m_cause == CFileException::diskFull ? IDS_DISK_FULL : IDS_WRITE_ERROR;
+            e->Delete();
+            bError = TRUE;
+            break;
+        }
+        nCopied += nRead;
+        bGoOn = m_pProgressDlg->PumpMessages(lpszEntry, static_cast<int>(nCopied * 100 / nLength));
+    }
+    return !bError && bGoOn;
+}

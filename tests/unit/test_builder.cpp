@@ -1,0 +1,629 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "GuiTest.h"
+#include "Screenshot.h"
+#include "TestFiles.h"
+#include "builder/DiskBuilder.h"
+#include "res/resource.h"
+
+namespace {
+std::string Str(UINT id)
+{
+    CString s;
+    s.LoadString(id);
+    return static_cast<LPCSTR>(s);
+}
+const std::string kInsert = "\n\nPlease make sure there is a blank, formatted, 1.44MB floppy disk "
+                            "in the drive and click the OK button.";
+
+// What the engine did, recorded where it meets the system; and faults to
+// inject there. Everything passes through to the real function by default.
+struct FreeSpace {
+    BOOL ok;
+    DWORD error, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+};
+struct Boundary {
+    std::vector<INT_PTR> dialogResults;
+    std::vector<std::string> diskLines, fileLines;
+    std::vector<int> positions;
+    int startTimers = 0;
+    bool failTimer = false;
+    std::deque<FreeSpace> space;
+    int failCreates = 0;
+    DWORD createError = 0;
+    int sourceOpens = 0;
+    int failReads = 0, failWrites = 0, failFlushes = 0;
+    DWORD writeError = 0;
+    bool shortWrite = false, lengthFails = false, closeFails = false;
+    LONGLONG lengthDelta = 0;
+    bool hollowCopy = false;  // reads and writes move no bytes, so any length is quick
+    HANDLE destination = NULL;
+    std::string imagesDir;
+    std::function<void()> onFullBar;  // runs when a file's bar reaches 100 %
+    std::function<void(int)> onPosition;
+} g;
+
+ImportPatch* g_patches[11];
+template <class F>
+F Real(int i)
+{
+    return g_patches[i]->Original<F>();
+}
+
+BOOL WINAPI FakeEndDialog(HWND hwnd, INT_PTR result)
+{
+    g.dialogResults.push_back(result);
+    return Real<decltype(&EndDialog)>(0)(hwnd, result);
+}
+BOOL WINAPI FakeSetDlgItemText(HWND hwnd, int id, LPCSTR text)
+{
+    (id == IDC_DISK_LINE ? g.diskLines : g.fileLines).push_back(text);
+    return Real<decltype(&SetDlgItemTextA)>(1)(hwnd, id, text);
+}
+LRESULT WINAPI FakeSendDlgItemMessage(HWND hwnd, int id, UINT msg, WPARAM w, LPARAM l)
+{
+    LRESULT r = Real<decltype(&SendDlgItemMessageA)>(2)(hwnd, id, msg, w, l);
+    if (msg == PBM_SETPOS) {
+        g.positions.push_back(static_cast<int>(w));
+        if (g.onPosition)
+            g.onPosition(static_cast<int>(w));
+        if (w == 100 && g.onFullBar)
+            g.onFullBar();
+    }
+    return r;
+}
+UINT_PTR WINAPI FakeSetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc)
+{
+    if (id == 8466) {
+        ++g.startTimers;
+        if (g.failTimer)
+            return 0;
+    }
+    return Real<decltype(&SetTimer)>(3)(hwnd, id, elapse, proc);
+}
+BOOL WINAPI FakeGetDiskFreeSpace(LPCSTR root, LPDWORD spc, LPDWORD bps, LPDWORD fc, LPDWORD tc)
+{
+    if (g.space.empty())
+        return Real<decltype(&GetDiskFreeSpaceA)>(4)(root, spc, bps, fc, tc);
+    FreeSpace s = g.space.front();
+    g.space.pop_front();
+    *spc = s.sectorsPerCluster, *bps = s.bytesPerSector, *fc = s.freeClusters, *tc = s.totalClusters;
+    SetLastError(s.error);
+    return s.ok;
+}
+HANDLE WINAPI FakeCreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                             DWORD disposition, DWORD flags, HANDLE tmpl)
+{
+    bool toFloppy = path[1] == ':' && path[2] != '\\' && (access & GENERIC_WRITE);
+    if (toFloppy && g.failCreates > 0) {
+        --g.failCreates;
+        SetLastError(g.createError);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!g.imagesDir.empty() && std::string(path).rfind(g.imagesDir, 0) == 0)
+        ++g.sourceOpens;
+    HANDLE h = Real<decltype(&CreateFileA)>(5)(path, access, share, sa, disposition, flags, tmpl);
+    if (toFloppy)
+        g.destination = h;
+    return h;
+}
+BOOL WINAPI FakeReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD read, LPOVERLAPPED ov)
+{
+    if (g.hollowCopy && h != g.destination) {
+        *read = n;
+        return TRUE;
+    }
+    if (g.failReads > 0 && h != g.destination) {
+        --g.failReads;
+        SetLastError(ERROR_CRC);
+        return FALSE;
+    }
+    return Real<decltype(&ReadFile)>(6)(h, buf, n, read, ov);
+}
+BOOL WINAPI FakeWriteFile(HANDLE h, LPCVOID buf, DWORD n, LPDWORD written, LPOVERLAPPED ov)
+{
+    if (h == g.destination && g.hollowCopy) {
+        *written = n;
+        return TRUE;
+    }
+    if (h == g.destination && g.failWrites > 0) {
+        --g.failWrites;
+        if (g.shortWrite)
+            return Real<decltype(&WriteFile)>(7)(h, buf, n / 2, written, ov);
+        SetLastError(g.writeError);
+        return FALSE;
+    }
+    return Real<decltype(&WriteFile)>(7)(h, buf, n, written, ov);
+}
+BOOL WINAPI FakeFlush(HANDLE h)
+{
+    if (h == g.destination && g.failFlushes > 0) {
+        --g.failFlushes;
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    }
+    return Real<decltype(&FlushFileBuffers)>(8)(h);
+}
+BOOL WINAPI FakeGetFileSizeEx(HANDLE h, PLARGE_INTEGER size)
+{
+    if (g.lengthFails) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    BOOL ok = Real<decltype(&GetFileSizeEx)>(9)(h, size);
+    size->QuadPart += g.lengthDelta;
+    return ok;
+}
+BOOL WINAPI FakeCloseHandle(HANDLE h)
+{
+    BOOL ok = Real<decltype(&CloseHandle)>(10)(h);
+    if (h == g.destination && g.closeFails) {
+        SetLastError(ERROR_WRITE_FAULT);
+        return FALSE;
+    }
+    return ok;
+}
+
+using Files = std::vector<std::pair<std::string, std::string>>;  // entry, content
+
+std::map<std::string, std::string> FloppyFiles(const std::string& root = "A:")
+{
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((root + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[fd.cFileName] = ReadFileBytes(root + "\\" + fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return files;
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix)
+{
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+}  // namespace
+
+// The engine in this test program, on the real floppy A: of the test prefix.
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g = Boundary();
+        const std::pair<const char*, const void*> fakes[] = {
+            {"EndDialog", (void*)FakeEndDialog},
+            {"SetDlgItemTextA", (void*)FakeSetDlgItemText},
+            {"SendDlgItemMessageA", (void*)FakeSendDlgItemMessage},
+            {"SetTimer", (void*)FakeSetTimer},
+            {"GetDiskFreeSpaceA", (void*)FakeGetDiskFreeSpace},
+            {"CreateFileA", (void*)FakeCreateFile},
+            {"ReadFile", (void*)FakeReadFile},
+            {"WriteFile", (void*)FakeWriteFile},
+            {"FlushFileBuffers", (void*)FakeFlush},
+            {"GetFileSizeEx", (void*)FakeGetFileSizeEx},
+            {"CloseHandle", (void*)FakeCloseHandle},
+        };
+        for (int i = 0; i < 11; ++i)
+            g_patches[i] = new ImportPatch(i < 4 ? "user32.dll" : "kernel32.dll", fakes[i].first,
+                                           fakes[i].second);
+        RemoveContents("A:");
+        WriteFileBytes(settings, "[Paths]\r\nDiskImages=" + images.Path() + "\r\n");
+        g.imagesDir = images.Path();
+        ASSERT_TRUE(drives.FindRemovableDrives());
+    }
+    void TearDown() override
+    {
+        for (ImportPatch*& p : g_patches)
+            delete p, p = NULL;
+        DeleteFileA(settings.c_str());
+        RemoveContents("A:");
+    }
+
+    void MakePackage(const std::vector<Files>& disks)
+    {
+        std::string list = "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=" +
+                           std::to_string(disks.size()) + "\r\n";
+        for (size_t k = 0; k < disks.size(); ++k) {
+            list += "[Disk" + std::to_string(k) + "]\r\nFiles=" + std::to_string(disks[k].size()) + "\r\n";
+            for (size_t j = 0; j < disks[k].size(); ++j) {
+                list += "File" + std::to_string(j) + "=" + disks[k][j].first + "\r\n";
+                if (disks[k][j].second != "<missing>")
+                    images.Write(disks[k][j].first, disks[k][j].second);
+            }
+        }
+        ASSERT_TRUE(package.LoadFromFile(images.Write("packlist.ini", list).c_str()));
+    }
+
+    // Builds with every message box answered by answer(); returns how the
+    // progress dialog ended. The insert-disk prompt is always answered OK.
+    INT_PTR Build(std::function<int(const MessageBoxCall&)> answer)
+    {
+        MessageBoxAnswerer answerer([&](const MessageBoxCall& box) {
+            if (!StartsWith(box.text, "Please label"))
+                return answer(box);
+            if (atPrompt)
+                atPrompt(box);
+            return IDOK;
+        });
+        g.sourceOpens = 0;
+        DiskBuilder builder(&package, &drives);
+        BOOL built = builder.Build(NULL);
+        boxes = answerer.calls;
+        EXPECT_EQ(1u, g.dialogResults.size());
+        INT_PTR result = g.dialogResults.empty() ? -1 : g.dialogResults.back();
+        EXPECT_EQ(built, result == IDOK);
+        return result;
+    }
+    // The boxes other than the insert-disk prompts.
+    std::vector<MessageBoxCall> Problems() const
+    {
+        std::vector<MessageBoxCall> problems;
+        for (const MessageBoxCall& box : boxes)
+            if (!StartsWith(box.text, "Please label"))
+                problems.push_back(box);
+        return problems;
+    }
+
+    TempDir images;
+    std::string settings = TestProgramDirectory() + "\\Quorvane.ini";
+    PackageInfo package;
+    DriveList drives;
+    std::vector<MessageBoxCall> boxes;
+    std::function<void(const MessageBoxCall&)> atPrompt;  // the user's doing at a prompt
+};
+
+TEST_F(Engine, TwoDisksAreWrittenWithTheirContentsAndTimes)
+{
+    std::string setup = std::string(70000, 's') + "end", cab(100000, 'c');
+    MakePackage({{{"disk1\\setup.exe", setup}, {"disk1\\setup.ini", "[Setup]"}},
+                 {{"disk2\\data.cab", cab}}});
+    FILETIME created = {0x1000000, 0x1B0A000}, accessed = {0x2000000, 0x1B0B000},
+             written = {0x3000000, 0x1B0A800};
+    for (const char* f : {"disk1\\setup.exe", "disk1\\setup.ini", "disk2\\data.cab"}) {
+        HANDLE h = CreateFileA((images / f).c_str(), GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+        SetFileTime(h, &created, &accessed, &written);
+        CloseHandle(h);
+    }
+    g.onPosition = [](int percent) {
+        if (percent == 46)
+            SaveScreenshot("copying-files");
+    };
+    std::vector<std::map<std::string, std::string>> floppies;
+    atPrompt = [&](const MessageBoxCall&) {  // the user takes out the written floppy
+        if (!FloppyFiles().empty()) {
+            floppies.push_back(FloppyFiles());
+            RemoveContents("A:");
+        }
+    };
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    // Before anything reads the copy (which may move its access time).
+    // The engine reads the source's times after the copy, when reading it
+    // may have moved its access time; Linux keeps no separate creation time.
+    auto times = [](const std::string& path) {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+        std::vector<FILETIME> t(3);
+        GetFileTime(h, &t[0], &t[1], &t[2]);
+        CloseHandle(h);
+        return t;
+    };
+    std::vector<FILETIME> source = times(images / "disk2\\data.cab"), copy = times("A:\\data.cab");
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(0, CompareFileTime(&source[i], &copy[i])) << "time " << i;
+    EXPECT_EQ(0, CompareFileTime(&written, &copy[2]));
+    floppies.push_back(FloppyFiles());
+    ASSERT_EQ(2u, floppies.size());
+    EXPECT_EQ((std::map<std::string, std::string>{{"setup.exe", setup}, {"setup.ini", "[Setup]"}}),
+              floppies[0]);
+    EXPECT_EQ((std::map<std::string, std::string>{{"data.cab", cab}}), floppies[1]);
+
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ("Please label a blank, formatted 1.44MB floppy disk 'Disk 1 - Corvela' and place it "
+              "in drive A:.",
+              boxes[0].text);
+    EXPECT_EQ("Pellandor's disk maker", boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), boxes[0].type);
+    EXPECT_NE(std::string::npos, boxes[1].text.find("'Disk 2 - Corvela'"));
+
+}
+
+TEST_F(Engine, OnlyChosenDisksAreBuiltUnderTheirOwnNumbers)
+{
+    MakePackage({{{"a.txt", "a"}}, {{"b.txt", "b"}}, {{"c.txt", "c"}}});
+    DiskCursor disks(&package);
+    DiskInfo* disk;
+    for (int k = 0; disks.Next(&disk); ++k)
+        disk->m_bChosen = k != 1;
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_NE(std::string::npos, boxes[0].text.find("'Disk 1 - Corvela'"));
+    EXPECT_NE(std::string::npos, boxes[1].text.find("'Disk 3 - Corvela'"));
+    EXPECT_EQ("Creating Disk 3 - Corvela", g.diskLines.back());
+    EXPECT_EQ(2u, FloppyFiles().size());
+
+    for (disks.Reset(); disks.Next(&disk);)
+        disk->m_bChosen = FALSE;
+    g = Boundary();
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    EXPECT_TRUE(boxes.empty()) << "no chosen disk: no prompt, no check";
+}
+
+TEST_F(Engine, EmptyFilesAndSharedBaseNames)
+{
+    MakePackage({{{"empty.txt", ""}, {"a\\readme.txt", "first"}, {"b\\readme.txt", "second"}}});
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    EXPECT_EQ((std::map<std::string, std::string>{{"empty.txt", ""}, {"readme.txt", "second"}}),
+              FloppyFiles());
+    // The disk starts with an empty line and bar; each file starts at 0 %.
+    EXPECT_EQ((std::vector<std::string>{"", "", "Copying empty.txt", "Copying a\\readme.txt",
+                                        "Copying a\\readme.txt", "Copying b\\readme.txt",
+                                        "Copying b\\readme.txt"}),
+              g.fileLines);
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 100, 0, 100}), g.positions);
+}
+
+TEST_F(Engine, FullFloppyThenIgnoreLeavesNoPartialFile)
+{
+    MakePackage({{{"big.bin", std::string(1600000, 'b')}, {"small.txt", "small"}}});
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDIGNORE; }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ(Str(IDS_DISK_FULL) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION), Problems()[0].type);
+    EXPECT_EQ((std::map<std::string, std::string>{{"small.txt", "small"}}), FloppyFiles());
+}
+
+TEST_F(Engine, AFloppyWithDataIsNotBlankButOneSmallFileIs)
+{
+    MakePackage({{{"a.txt", "a"}}});
+    WriteFileBytes("A:\\old.dat", std::string(20000, 'o'));
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ(Str(IDS_DISK_NOT_BLANK) + kInsert, Problems()[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONEXCLAMATION), Problems()[0].type);
+
+    RemoveContents("A:");
+    WriteFileBytes("A:\\note.txt", "one cluster");
+    g = Boundary();
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+}
+
+TEST_F(Engine, SourceProblemsOfferAbortRetryIgnore)
+{
+    MakePackage({{{"a.txt", "a"}, {"missing.txt", "<missing>"}, {"held.txt", "h"}, {"z.txt", "z"}}});
+    HANDLE held = CreateFileA((images / "held.txt").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    // Ignore the missing file, then abort at the one held open.
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall& box) {
+        return box.text.find("find") != std::string::npos ? IDIGNORE : IDABORT;
+    }));
+    CloseHandle(held);
+    ASSERT_EQ(2u, Problems().size());
+    EXPECT_EQ(Str(IDS_SOURCE_NOT_FOUND) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
+    EXPECT_EQ(Str(IDS_SOURCE_NOT_OPENED) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[1].text);
+    EXPECT_EQ("Pellandor's disk maker", Problems()[1].caption);
+    EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a"}}), FloppyFiles())
+        << "files copied before the abort stay";
+}
+
+TEST_F(Engine, FloppyCheckBoundaries)
+{
+    struct Case {
+        DWORD spc, bps, freeClusters, total;
+        UINT reason;  // 0: accepted without a box
+    } cases[] = {
+        {1, 512, 2847, 2848, 0},                   // freshly formatted, one cluster in use
+        {1, 512, 2846, 2848, IDS_DISK_NOT_BLANK},  // two clusters in use
+        {1, 1, 1430000, 1430001, 0},               // exactly the minimum free
+        {1, 1, 1429999, 1430000, IDS_DISK_TOO_SMALL},
+        {1, 512, 100, 2848, IDS_DISK_NOT_BLANK},   // used and small
+        {64, 512, 131072, 131073, 0},              // a large medium: 4 GB overflows 32 bits
+    };
+    MakePackage({{{"a.txt", "a"}}});
+    for (const Case& c : cases) {
+        g = Boundary();
+        g.space.push_back({TRUE, 0, c.spc, c.bps, c.freeClusters, c.total});
+        INT_PTR result = Build([](const MessageBoxCall&) { return IDCANCEL; });
+        if (c.reason == 0) {
+            EXPECT_EQ(IDOK, result) << c.freeClusters;
+            EXPECT_TRUE(Problems().empty());
+        } else {
+            EXPECT_EQ(IDABORT, result) << c.freeClusters;
+            ASSERT_EQ(1u, Problems().size());
+            EXPECT_EQ(Str(c.reason) + kInsert, Problems()[0].text);
+            EXPECT_EQ("Pellandor's disk maker", Problems()[0].caption);
+        }
+        RemoveContents("A:");
+    }
+}
+
+TEST_F(Engine, NotReadyIsForgivenOncePerDisk)
+{
+    MakePackage({{{"a.txt", "a"}}, {{"b.txt", "b"}}});
+    const FreeSpace notReady = {FALSE, ERROR_NOT_READY, 0, 0, 0, 0};
+    const FreeSpace blank = {TRUE, 0, 1, 512, 2847, 2848};
+    g.space = {notReady, blank, notReady, notReady, notReady};
+    int checks = 0;
+    EXPECT_EQ(IDABORT, Build([&](const MessageBoxCall&) { return ++checks < 3 ? IDOK : IDCANCEL; }));
+    std::vector<std::string> texts;
+    for (const MessageBoxCall& box : Problems())
+        texts.push_back(box.text);
+    const std::string alone = kInsert.substr(2);
+    EXPECT_EQ((std::vector<std::string>{alone, alone, Str(IDS_NO_DISK) + kInsert}), texts);
+
+    g = Boundary();
+    g.space = {{FALSE, ERROR_ACCESS_DENIED, 0, 0, 0, 0}};
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    EXPECT_EQ(Str(IDS_DRIVE_ERROR) + kInsert, Problems().back().text);
+    EXPECT_NE('.', Str(IDS_DRIVE_ERROR).back());
+}
+
+TEST_F(Engine, WriteProtectionOffersRetryWhichStartsAfresh)
+{
+    MakePackage({{{"a.txt", std::string(50000, 'a')}, {"b.txt", "b"}}});
+    g.failCreates = 1;
+    g.createError = ERROR_WRITE_PROTECT;
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDRETRY; }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ(Str(IDS_WRITE_PROTECTED) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
+    EXPECT_EQ(3, g.sourceOpens) << "the source is opened again for the retry";
+    EXPECT_EQ(std::string(50000, 'a'), FloppyFiles()["a.txt"]);
+
+    for (int answer : {IDIGNORE, IDABORT}) {
+        RemoveContents("A:");
+        g = Boundary();
+        g.imagesDir = images.Path();
+        g.failCreates = 1;
+        g.createError = ERROR_WRITE_PROTECT;
+        EXPECT_EQ(answer == IDIGNORE ? IDOK : IDABORT, Build([&](const MessageBoxCall&) { return answer; }));
+        EXPECT_EQ(answer == IDIGNORE ? 1u : 0u, FloppyFiles().size());
+    }
+}
+
+TEST_F(Engine, OtherCreateErrorsEndTheBuildWithOnlyOK)
+{
+    MakePackage({{{"a.txt", "a"}}});
+    g.failCreates = 1;
+    g.createError = ERROR_ACCESS_DENIED;
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDOK; }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ(Str(IDS_CANNOT_CREATE_OUTPUT), Problems()[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Problems()[0].type);
+}
+
+TEST_F(Engine, ReadWriteAndFlushFailuresNameTheirCause)
+{
+    struct Case {
+        void (*inject)();
+        UINT message;
+    } cases[] = {
+        {[] { g.failReads = 1; }, IDS_READ_ERROR},
+        {[] { g.failWrites = 1, g.writeError = ERROR_WRITE_FAULT; }, IDS_WRITE_ERROR},
+        {[] { g.failWrites = 1, g.writeError = ERROR_DISK_FULL; }, IDS_DISK_FULL},
+        {[] { g.failWrites = 1, g.shortWrite = true; }, IDS_DISK_FULL},
+        {[] { g.failFlushes = 1; }, IDS_WRITE_ERROR},
+        {[] { g.lengthDelta = 5000; }, IDS_READ_ERROR},  // the file shrank after its length was taken
+    };
+    MakePackage({{{"a.txt", std::string(40000, 'a')}}});
+    for (const Case& c : cases) {
+        g = Boundary();
+        c.inject();
+        EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDABORT; }));
+        ASSERT_EQ(1u, Problems().size());
+        EXPECT_EQ(Str(c.message) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
+        EXPECT_TRUE(FloppyFiles().empty()) << "the partial file is deleted";
+    }
+}
+
+TEST_F(Engine, AGrowingSourceIsCopiedAsItWasMeasured)
+{
+    MakePackage({{{"a.txt", std::string(40000, 'a')}}});
+    g.lengthDelta = -30000;
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDABORT; }));
+    EXPECT_EQ(std::string(10000, 'a'), FloppyFiles()["a.txt"]);
+}
+
+TEST_F(Engine, ProgressOfAFileBeyond42MBStaysInOrder)
+{
+    MakePackage({{{"huge.bin", "h"}}});
+    g.hollowCopy = true;
+    g.lengthDelta = 60000000 - 1;  // count x 100 no longer fits 32 bits
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDABORT; }));
+    ASSERT_GT(g.positions.size(), 1000u);
+    for (size_t i = 3; i < g.positions.size(); ++i)
+        ASSERT_LE(g.positions[i - 1], g.positions[i]) << "at update " << i;
+    EXPECT_EQ(100, g.positions.back());
+}
+
+// Runs with b: mounted read-only, where Wine answers access denied rather
+// than write protection.
+TEST_F(Engine, ReadOnlyFloppyIsRefusedWithOnlyOK)
+{
+    MakePackage({{{"a.txt", "a"}}});
+    DriveCursor cursor(&drives);
+    DriveInfo* drive;
+    while (cursor.Next(&drive) && drive->m_chLetter != 'B') {
+    }
+    ASSERT_EQ('B', drive->m_chLetter);
+    drives.ChooseDrive(drive);
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDOK; }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ(Str(IDS_CANNOT_CREATE_OUTPUT), Problems()[0].text);
+    EXPECT_NE(std::string::npos, boxes[0].text.find("drive B:"));
+}
+
+TEST_F(Engine, LengthOrCloseFailuresEndTheBuildCleanly)
+{
+    MakePackage({{{"a.txt", "a"}}});
+    g.lengthFails = true;
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDOK; }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ(Str(IDS_READ_ERROR), Problems()[0].text);
+
+    g = Boundary();
+    g.closeFails = true;
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDOK; }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ(Str(IDS_WRITE_ERROR), Problems()[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Problems()[0].type);
+    EXPECT_TRUE(FloppyFiles().empty());
+}
+
+TEST_F(Engine, CancellingIsConfirmedAndNoticedAfterTheNextBlock)
+{
+    // Confirmed while the empty first file shows 0 %: it is completed, and
+    // the next file's first block is written before the build stops.
+    MakePackage({{{"empty.txt", ""}, {"data.bin", std::string(100000, 'd')}}});
+    atPrompt = [](const MessageBoxCall& prompt) { PostMessageA(prompt.owner, WM_COMMAND, IDCANCEL, 0); };
+    EXPECT_EQ(IDCANCEL, Build([](const MessageBoxCall& box) {
+        return box.type == (MB_YESNO | MB_ICONEXCLAMATION) ? IDYES : IDCANCEL;
+    }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ("Are you sure you want to abort the creation of the installation disk?", Problems()[0].text);
+    EXPECT_EQ((std::map<std::string, std::string>{{"empty.txt", ""}}), FloppyFiles());
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 32}), g.positions);
+}
+
+TEST_F(Engine, CancellingDuringTheLastRefreshDeletesTheWholeFile)
+{
+    MakePackage({{{"a.txt", std::string(40000, 'a')}, {"b.txt", "b"}}});
+    g.onFullBar = [] { PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); };
+    EXPECT_EQ(IDCANCEL, Build([](const MessageBoxCall&) { return IDYES; }));
+    EXPECT_TRUE(FloppyFiles().empty());
+
+    // No keeps the build going.
+    g = Boundary();
+    g.onFullBar = [] { PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); };
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDNO; }));
+    EXPECT_EQ(2u, FloppyFiles().size());
+}
+
+TEST_F(Engine, StartTimerIsRequestedOnceAndItsFailureAborts)
+{
+    MakePackage({{{"a.txt", "a"}}});
+    atPrompt = [](const MessageBoxCall& prompt) {  // many repaints while the build runs
+        for (int i = 0; i < 5; ++i)
+            RedrawWindow(prompt.owner, NULL, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+    };
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    EXPECT_EQ(1, g.startTimers);
+
+    g = Boundary();
+    g.failTimer = true;
+    atPrompt = nullptr;
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall& box) {
+        // Another timer's message must not start the build.
+        PostMessageA(box.owner, WM_TIMER, 1, 0);
+        return IDOK;
+    }));
+    ASSERT_EQ(1u, boxes.size()) << "no prompt: nothing was built";
+    EXPECT_EQ(Str(IDS_LOW_RESOURCES), boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK), boxes[0].type);
+}
