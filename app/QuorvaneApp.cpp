@@ -2,6 +2,11 @@
 
 #include "QuorvaneDlg.h"
 #include "package/ProgramDirectory.h"
+#include "pages/CompletePage.h"
+#include "pages/DiskSelectPage.h"
+#include "pages/DriveSelectPage.h"
+#include "pages/GetDisksPage.h"
+#include "pages/LicensePage.h"
 #include "pages/WelcomePage.h"
 
 CQuorvaneApp theApp;
@@ -20,9 +25,20 @@ BOOL CQuorvaneApp::InitInstance()
         return FALSE;
 
     CQuorvaneDlg sheet;
-    CString strProductName = m_package.GetName();
-    CWelcomePage welcomePage(strProductName);
+    CWelcomePage welcomePage(m_package.GetName());
+    CLicensePage licensePage;
+    CDiskSelectPage diskSelectPage(m_package.GetName(), &m_package);
+    CDriveSelectPage driveSelectPage(&m_driveList);
+    CGetDisksPage getDisksPage(&m_package, &m_driveList);
+    CCompletePage completePage(m_package.GetName());
+
     sheet.AddPage(&welcomePage);
+    if (!GetLicenseFilePath().IsEmpty())
+        sheet.AddPage(&licensePage);
+    sheet.AddPage(&diskSelectPage);
+    sheet.AddPage(&driveSelectPage);
+    sheet.AddPage(&getDisksPage);
+    sheet.AddPage(&completePage);
 
     m_pMainWnd = &sheet;
     sheet.DoModal();

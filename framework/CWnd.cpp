@@ -79,6 +79,7 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
     if (hWnd == NULL || m_hWnd != NULL || FromHandlePermanent(hWnd) != NULL)
         return FALSE;
     Attach(hWnd);
+    PreSubclassWindow();
     return TRUE;
 }
 
@@ -285,6 +286,8 @@ void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT)
 
 void CWnd::PostNcDestroy() {}
 
+void CWnd::PreSubclassWindow() {}
+
 CWnd* CWnd::GetParent() const
 {
     return FromHandle(::GetParent(m_hWnd));
@@ -293,6 +296,11 @@ CWnd* CWnd::GetParent() const
 CWnd* CWnd::GetDlgItem(int nID) const
 {
     return FromHandle(::GetDlgItem(m_hWnd, nID));
+}
+
+int CWnd::GetDlgCtrlID() const
+{
+    return ::GetDlgCtrlID(m_hWnd);
 }
 
 void CWnd::SetWindowText(LPCSTR lpszString)

@@ -48,6 +48,7 @@ public:
     // Thin wrappers over the window functions of the same names.
     CWnd* GetParent() const;
     CWnd* GetDlgItem(int nID) const;
+    int GetDlgCtrlID() const;
     void SetWindowText(LPCSTR lpszString);
     CString GetWindowText() const;
     void SetDlgItemText(int nID, LPCSTR lpszString);
@@ -101,6 +102,8 @@ protected:
     virtual void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
     // Called after the window is gone (WM_NCDESTROY); the object is detached.
     virtual void PostNcDestroy();
+    // Called when an existing window is about to be routed through this object.
+    virtual void PreSubclassWindow();
 
 private:
     static LRESULT CALLBACK StdWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

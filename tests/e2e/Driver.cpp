@@ -213,3 +213,113 @@ HWND WaitForWizard(Program& program, DWORD timeout)
     return program.WaitForWindow([](HWND hwnd) { return GetDlgItem(hwnd, 0x3024) != NULL; },
                                  timeout);
 }
+
+int ListCount(HWND list)
+{
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
+    return static_cast<int>(count);
+}
+
+std::string ListText(HWND list, int index)
+{
+    // The wide form is what Wine carries between processes.
+    wchar_t wide[1024] = L"";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 5000,
+                        &length);
+    char text[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), NULL, NULL);
+    return text;
+}
+
+LRESULT ListData(HWND list, int index)
+{
+    DWORD_PTR data = 0;
+    SendMessageTimeoutA(list, LB_GETITEMDATA, index, 0, SMTO_ABORTIFHUNG, 5000, &data);
+    return static_cast<LRESULT>(data);
+}
+
+int ListSelection(HWND list)
+{
+    DWORD_PTR selection = 0;
+    SendMessageTimeoutA(list, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection);
+    return static_cast<int>(selection);
+}
+
+namespace {
+void Click(HWND list, int x, int index)
+{
+    DWORD_PTR height = 0;
+    SendMessageTimeoutA(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 5000, &height);
+    LPARAM at = MAKELPARAM(x, index * static_cast<int>(height) + static_cast<int>(height) / 2);
+    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(list, WM_LBUTTONUP, 0, at);
+    Sleep(200);
+}
+}  // namespace
+
+void ClickCheckBox(HWND list, int index)
+{
+    Click(list, 6, index);
+}
+
+void ClickItem(HWND list, int index)
+{
+    Click(list, 80, index);
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info);
+    return info.hwndFocus;
+}
+
+Floppy FloppyFiles(const std::string& root)
+{
+    Floppy files;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((root + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[fd.cFileName] = ReadFileBytes(root + "\\" + fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return files;
+}
+
+BuildRun RunBuild(Program& program, const std::string& root, const std::function<int(HWND)>& problem,
+                  const std::function<void(int)>& afterPrompt)
+{
+    BuildRun run;
+    HWND progress = program.WaitForCaption("Copying Files");
+    while (progress != NULL && IsWindow(progress)) {
+        HWND box = program.WaitForWindow(IsMessageBox, 200);
+        if (box == NULL)
+            continue;
+        std::string text = MessageBoxText(box);
+        if (text.rfind("Please label", 0) == 0) {
+            run.prompts.push_back(text);
+            Floppy written = FloppyFiles(root);
+            if (!written.empty()) {
+                run.floppies.push_back(written);
+                RemoveContents(root);
+            }
+            PressButton(box, IDOK);
+            if (afterPrompt)
+                afterPrompt(static_cast<int>(run.prompts.size()));
+        } else {
+            run.problems.push_back(text);
+            PressButton(box, problem(box));
+        }
+        WaitUntil([&] { return !IsWindow(box); });
+    }
+    Floppy last = FloppyFiles(root);
+    if (!last.empty())
+        run.floppies.push_back(last);
+    return run;
+}

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,34 @@ bool IsMessageBox(HWND hwnd);
 std::string MessageBoxText(HWND box);
 // Presses a dialog button by posting its command.
 void PressButton(HWND dialog, int id);
+
+// List boxes of another process.
+int ListCount(HWND list);
+std::string ListText(HWND list, int index);
+LRESULT ListData(HWND list, int index);
+int ListSelection(HWND list);
+// Clicks an item's check box, or the item itself, as the mouse would.
+void ClickCheckBox(HWND list, int index);
+void ClickItem(HWND list, int index);
+// The window with the keyboard focus in the program's GUI thread.
+HWND FocusOf(HWND window);
+
+// A floppy's files: name to content.
+using Floppy = std::map<std::string, std::string>;
+Floppy FloppyFiles(const std::string& root);
+
+// The user during a build: at every insert-disk prompt takes the written
+// floppy out (kept in floppies) and puts a blank one in, and answers every
+// other box with what problem() returns. Returns when the progress dialog
+// has closed.
+struct BuildRun {
+    std::vector<std::string> prompts;
+    std::vector<Floppy> floppies;
+    std::vector<std::string> problems;
+};
+// afterPrompt, when given, runs just after the n-th prompt was answered.
+BuildRun RunBuild(Program& program, const std::string& root, const std::function<int(HWND)>& problem,
+                  const std::function<void(int)>& afterPrompt = nullptr);
 
 // The wizard sheet of a running program.
 class Wizard {

@@ -87,7 +87,6 @@ TEST(StartUp, TheWizardOpensOnItsWelcomePage)
     LONG style = GetWindowLongA(wizard.hwnd(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
-    SaveScreenshot("welcome");
 }
 
 TEST(StartUp, AboutOpensFromTheSystemMenuAndReturnsToThePage)

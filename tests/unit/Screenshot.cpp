@@ -7,12 +7,12 @@
 
 #include "TestFiles.h"
 
-void SaveScreenshot(const std::string& name)
+void SaveScreenshot(const std::string& name, unsigned settle)
 {
     const char* dir = getenv("QUORVANE_SCREENSHOTS");
     if (dir == NULL || *dir == '\0')
         return;
-    Sleep(300);  // let the last repaint reach the screen
+    Sleep(settle);
 
     int width = GetSystemMetrics(SM_CXSCREEN);
     int height = GetSystemMetrics(SM_CYSCREEN);

@@ -1,0 +1,20 @@
+// CGetDisksPage: tells how many blank disks the chosen ones need; Next
+// builds them, and only a complete build moves the wizard on.
+#pragma once
+#include "drives/DriveList.h"
+#include "framework/CPropertyPage.h"
+#include "package/PackageInfo.h"
+
+class CGetDisksPage : public CPropertyPage {
+public:
+    CGetDisksPage(PackageInfo* pPackage, DriveList* pDrives);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnSetActive() override;
+    BOOL OnQueryCancel() override;
+    LRESULT OnWizardNext() override;
+
+    PackageInfo* m_pPackage;
+    DriveList* m_pDrives;
+};

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Regenerates docs/screenshots: runs the end-to-end tests that photograph
+# each page and dialog of the real program on a virtual display, and keeps
+# the pictures as PNG files trimmed to what is on the screen.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+"$QV_ROOT/scripts/install-deps.sh" >/dev/null
+build=${QV_BUILD_DIR:-$QV_ROOT/build}
+qv_build i686 "$build" >/dev/null
+work="$build/screenshots"
+qv_mount_floppy "$work/mnt/a"
+qv_mount_floppy "$work/mnt/b"
+qv_start_xvfb
+qv_make_prefix "$work/prefix" "a=$work/mnt/a" "b=$work/mnt/b"
+export WINEPREFIX="$work/prefix"
+qv_start_wineserver "$WINEPREFIX"
+
+rm -rf "$work/bmp"
+mkdir -p "$work/bmp"
+QUORVANE_SCREENSHOTS=$(winepath -w "$work/bmp") \
+  wine "$build/tests/e2e_tests.exe" --gtest_filter='StartUp.TheWizardOpens*:StartUp.About*:StartUp.Cancel*:Wizard.AUser*:Wizard.NextWithout*:Wizard.ACancelled*'
+
+out="$QV_ROOT/docs/screenshots"
+rm -rf "$out"
+mkdir -p "$out"
+for bmp in "$work/bmp"/*.bmp; do
+  convert "$bmp" -trim +repage "$out/$(basename "${bmp%.bmp}").png"
+done
+qv_log "Screenshots in $out:"
+ls "$out" >&2
