@@ -24,6 +24,9 @@ packages=(
   mtools
   cmake
   ninja-build
+  zip
+  unzip
+  file
   googletest
   x11-utils
   procps

@@ -52,10 +52,10 @@ qv_make_prefix() {
   WINEPREFIX="$prefix" wineserver -w
   {
     echo 'REGEDIT4'
-    # Wine draws the title bars itself, as Windows does: a bare X display
-    # has no window manager to do it.
+    # On a bare X display (no window manager) Wine draws the title bars
+    # itself, as Windows does; QV_MANAGED=Y leaves them to a desktop's.
     echo '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]'
-    echo '"Managed"="N"'
+    echo "\"Managed\"=\"${QV_MANAGED:-N}\""
     # As on Windows, wizard sheets use the same face as their pages.
     echo '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]'
     echo '"MS Shell Dlg"="MS Sans Serif"'

@@ -1,10 +1,36 @@
 #!/usr/bin/env bash
-# Builds Quorvane.exe and starts it under Wine with the sample package and a
-# virtual 1.44 MB floppy in drive A:. With a display the wizard opens on it;
-# without one it runs on a virtual display and a screenshot is saved.
+# Builds Quorvane.exe and runs it under Wine, with a disk changer beside it.
+#
+#   ./scripts/run.sh [--package DIR] [--drive LETTER] [--floppy-dir DIR] [--demo]
+#
+# The program directory gets Quorvane.exe and the package: the sample
+# Corvela set, or the files of --package DIR (its packlist.ini, the disk
+# image files, and license.txt or Quorvane.ini when there are any). Drive
+# A: (or --drive) is a virtual 1.44 MB floppy: each time the program asks
+# for a disk, the disk changer saves what was written since the last swap
+# as a FAT12 floppy image named after the disk's label and puts in a blank
+# floppy; the last disk is saved when the build ends. --floppy-dir maps an
+# existing directory instead (a mounted floppy drive); nothing is saved
+# then, the disks are the real ones.
+#
+# With a display the wizard opens on it for you to click through. Without
+# one (or with --demo) it runs on a virtual display as an unattended
+# demonstration that builds every disk, photographs each page, and exits 0
+# only when every image holds exactly the package's files.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
+package="" letter=a floppy_dir="" demo=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --package) package=$(cd "$2" && pwd); shift 2 ;;
+    --drive) letter=$(echo "$2" | tr 'A-Z' 'a-z' | cut -c1); shift 2 ;;
+    --floppy-dir) floppy_dir=$(cd "$2" && pwd); shift 2 ;;
+    --demo) demo=1; shift ;;
+    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "run.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
+  esac
+done
 if [ "$(id -u)" -ne 0 ]; then
   echo "run.sh mounts a virtual floppy (tmpfs) and must run as root." >&2
   exit 1
@@ -17,27 +43,103 @@ qv_build i686 "$build" -DBUILD_TESTING=OFF >/dev/null
 
 work="$QV_ROOT/out/run"
 program="$work/program"
-rm -rf "$program"
-mkdir -p "$program"
+# Every run keeps its own images: nothing of an earlier run is overwritten.
+images="$QV_ROOT/out/images/$(date +%Y%m%d-%H%M%S)"
+spool="$work/spool"
+rm -rf "$program" "$spool" "$work/screenshots"
+mkdir -p "$program" "$spool" "$images" "$work/screenshots"
+if [ -n "$package" ]; then
+  cp -a "$package/." "$program/"
+else
+  "$QV_ROOT/scripts/make-sample.sh" "$program"
+fi
 cp "$build/Quorvane.exe" "$program/"
-"$QV_ROOT/scripts/make-sample.sh" "$program"
+[ -f "$program/packlist.ini" ] || { echo "run.sh: no packlist.ini in the package" >&2; exit 1; }
 
-qv_log "Preparing a Wine prefix whose A: is a virtual floppy"
-qv_mount_floppy "$work/floppy"
-if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-  headless=1
+if [ -n "$floppy_dir" ]; then
+  floppy=$floppy_dir
+else
+  floppy="$work/floppy"
+  qv_mount_floppy "$floppy"
+fi
+if [ -n "$demo" ] || [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+  demo=1
   qv_start_xvfb
 fi
-qv_make_prefix "$work/wineprefix" "a=$work/floppy"
+
+qv_log "Preparing a Wine prefix whose $letter: is the floppy drive"
+QV_MANAGED=$([ -n "$demo" ] && echo N || echo Y) qv_make_prefix "$work/wineprefix" "$letter=$floppy"
 export WINEPREFIX="$work/wineprefix"
 qv_start_wineserver "$WINEPREFIX"
 
-qv_log "Starting Quorvane.exe in $program"
-if [ -n "${headless:-}" ]; then
-  wine "$program/Quorvane.exe" &
-  sleep 5
-  import -window root "$work/screenshot.png"
-  qv_log "No display: the wizard ran on a virtual one; screenshot saved to $work/screenshot.png"
+# The Linux half of the disk changer: a request names the disk just written;
+# the floppy's files become a FAT12 image, read back and compared, and the
+# floppy is emptied for the next disk.
+save_image() {
+  local label=$1 img check f base
+  img="$images/${label//\//_}.img"
+  check=$(mktemp -d)
+  rm -f "$img"
+  mformat -C -i "$img" -f 1440 :: &&
+    for f in "$floppy"/*; do mcopy -i "$img" -m "$f" ::/ || return 1; done &&
+    mcopy -i "$img" -m -n '::/*' "$check/" || return 1
+  for f in "$floppy"/*; do
+    base=$(basename "$f")
+    # FAT keeps times to two seconds.
+    cmp -s "$f" "$check/$base" &&
+      [ $(( $(stat -c %Y "$f") - $(stat -c %Y "$check/$base") )) -le 2 ] &&
+      [ $(( $(stat -c %Y "$check/$base") - $(stat -c %Y "$f") )) -le 2 ] || { rm -rf "$check"; return 1; }
+  done
+  rm -rf "$check"
+  rm -f "$floppy"/*
+  echo "$img"
+}
+changer() {
+  local label result
+  while [ ! -e "$spool/stop" ]; do
+    if [ -e "$spool/request.txt" ]; then
+      label=$(cat "$spool/request.txt")
+      rm -f "$spool/request.txt"
+      if result=$(save_image "$label"); then
+        echo "saved $result" >"$spool/done.tmp"
+      else
+        echo "failed to save $label" >"$spool/done.tmp"
+      fi
+      mv "$spool/done.tmp" "$spool/done.txt"
+    fi
+    sleep 0.1
+  done
+}
+
+status=0
+if [ -n "$floppy_dir" ]; then
+  qv_log "Starting Quorvane.exe; swap the floppies in $floppy_dir yourself"
+  wine "$program/Quorvane.exe" || status=$?
 else
-  wine "$program/Quorvane.exe"
+  changer &
+  changer_pid=$!
+  qv_on_exit "touch '$spool/stop'; wait $changer_pid"
+  if [ -n "$demo" ]; then
+    qv_log "No display: an unattended demonstration on a virtual one"
+    export QUORVANE_SCREENSHOTS
+    QUORVANE_SCREENSHOTS=$(winepath -w "$work/screenshots")
+    mode=--demo
+  else
+    qv_log "Starting Quorvane.exe. Click through the wizard; at each \"Please label a blank"
+    qv_log "floppy\" just press OK: the disk changer keeps each disk as an image in $images"
+    mode=
+  fi
+  wine "$build/DiskChanger.exe" "$(winepath -w "$program/Quorvane.exe")" "$letter:" "$(winepath -w "$spool")" $mode || status=$?
 fi
+
+if [ -n "$demo" ]; then
+  for bmp in "$work/screenshots"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" -trim +repage "${bmp%.bmp}.png" && rm "$bmp"
+  done
+  "$QV_ROOT/scripts/check-images.sh" "$program" "$images" || status=1
+  qv_log "Screenshots: $work/screenshots"
+fi
+qv_log "Floppy images: $images"
+ls -l "$images" >&2 || true
+exit $status

@@ -42,15 +42,19 @@ void ProgramDir::WriteCorvela(size_t setupSize, size_t iniSize, size_t cabSize)
 }
 
 Program::Program(const ProgramDir& dir, const std::string& args, const std::string& currentDir)
+    : Program(dir.exe(), args, currentDir.empty() ? dir.Path() : currentDir)
+{
+}
+
+Program::Program(const std::string& exe, const std::string& args, const std::string& currentDir)
     : m_info()
 {
-    std::string commandLine = "\"" + dir.exe() + "\"";
+    std::string commandLine = "\"" + exe + "\"";
     if (!args.empty())
         commandLine += " " + args;
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    std::string cwd = currentDir.empty() ? dir.Path() : currentDir;
-    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, cwd.c_str(), &si,
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, currentDir.c_str(), &si,
                         &m_info))
         throw std::runtime_error("cannot start " + commandLine);
     WaitForInputIdle(m_info.hProcess, 5000);

@@ -33,6 +33,7 @@ public:
     // Starts the program; currentDir empty means the program directory.
     explicit Program(const ProgramDir& dir, const std::string& args = "",
                      const std::string& currentDir = "");
+    Program(const std::string& exe, const std::string& args, const std::string& currentDir);
     ~Program();  // a program still running is killed
 
     // True when the process ended within timeout. While waiting, notes

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Builds the Windows release, out/release/quorvane-<version>-win32.zip:
+# Quorvane.exe (static, system DLLs only), a sample packlist.ini,
+# Quorvane.ini, license.txt and a README.txt on laying out the disk images.
+#
+#   ./scripts/release.sh [--exe Quorvane.exe] [--out DIR]
+#
+# --exe packs an exe already built instead of building one.
+set -euo pipefail
+source "$(dirname "$0")/lib.sh"
+
+exe="" out="$QV_ROOT/out/release"
+while [ $# -gt 0 ]; do
+  case $1 in
+    --exe) exe=$2; shift 2 ;;
+    --out) out=$2; shift 2 ;;
+    *) echo "release.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+if [ -z "$exe" ]; then
+  "$QV_ROOT/scripts/install-deps.sh" >/dev/null
+  qv_build i686 "$QV_ROOT/build-release" -DBUILD_TESTING=OFF >/dev/null
+  exe="$QV_ROOT/build-release/Quorvane.exe"
+fi
+
+version=$(sed -n 's/^project(Quorvane VERSION \([0-9.]*\).*/\1/p' "$QV_ROOT/CMakeLists.txt")
+name="quorvane-$version-win32"
+stage=$(mktemp -d)
+qv_on_exit "rm -rf '$stage'"
+"$QV_ROOT/scripts/make-sample.sh" "$stage/sample"
+mkdir "$stage/$name"
+cp "$exe" "$stage/$name/Quorvane.exe"
+cp "$stage/sample/packlist.ini" "$stage/sample/license.txt" "$stage/$name/"
+
+crlf() { sed 's/$/\r/'; }
+crlf >"$stage/$name/Quorvane.ini" <<'INI'
+; Where the disk images lie. Without this file, or with an empty value,
+; Quorvane looks for them in its own directory.
+[Paths]
+DiskImages=
+INI
+crlf >"$stage/$name/README.txt" <<TXT
+Quorvane $version - installation floppies from disk images
+
+Quorvane writes a prepared installation set onto 1.44 MB floppy disks.
+It runs on Windows 95, Windows NT 4 and every later 32-bit or 64-bit
+Windows, and needs no other file than the ones named here.
+
+Lay out a directory like this:
+
+    Quorvane.exe
+    packlist.ini        what goes onto which disk (required)
+    license.txt         shown as an agreement page (optional)
+    Quorvane.ini        where the disk images lie (optional)
+    disk1\\setup.exe     the disk images: the files named in packlist.ini,
+    disk1\\setup.ini     by their paths relative to the disk image
+    disk2\\data.cab      directory
+
+packlist.ini names the product and lists each disk's files:
+
+    [Global]
+    Name=Corvela
+    [Disks]
+    Number=2
+    [Disk0]
+    Files=2
+    File0=disk1\\setup.exe
+    File1=disk1\\setup.ini
+    [Disk1]
+    Files=1
+    File0=disk2\\data.cab
+
+[Disk0] is the disk called Disk 1. Each file lands in the root of its
+floppy under its own name. Without Quorvane.ini the disk image directory
+is Quorvane's own; to keep the images elsewhere, give their directory:
+
+    [Paths]
+    DiskImages=D:\\images
+
+Run Quorvane.exe (or "Quorvane.exe other.ini" for another package list
+beside it), choose the disks and the floppy drive, and label a blank,
+formatted floppy for each disk as Quorvane asks. A floppy counts as blank
+when at most one cluster of it is in use.
+TXT
+
+mkdir -p "$out"
+rm -f "$out/$name.zip"
+(cd "$stage" && zip -q -X -r "$out/$name.zip" "$name")
+echo "$out/$name.zip"
