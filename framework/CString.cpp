@@ -62,7 +62,7 @@ CStringData* CString::Allocate(int nLength)
 
 void CString::Release(CStringData* pData)
 {
-    if (pData->nRefs >= 0 && InterlockedDecrement(&pData->nRefs) <= 0)
+    if (pData != &g_empty.header && InterlockedDecrement(&pData->nRefs) <= 0)
         free(pData);
 }
 

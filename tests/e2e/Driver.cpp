@@ -283,17 +283,7 @@ HWND FocusOf(HWND window)
 
 Floppy FloppyFiles(const std::string& root)
 {
-    Floppy files;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((root + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return files;
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files[fd.cFileName] = ReadFileBytes(root + "\\" + fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return files;
+    return FilesIn(root);
 }
 
 BuildRun RunBuild(Program& program, const std::string& root, const std::function<int(HWND)>& problem,

@@ -94,3 +94,18 @@ std::string TestProgramDirectory()
     std::string s = path;
     return s.substr(0, s.rfind('\\'));
 }
+
+std::map<std::string, std::string> FilesIn(const std::string& dir)
+{
+    std::map<std::string, std::string> files;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files[fd.cFileName] = ReadFileBytes(dir + "\\" + fd.cFileName);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return files;
+}

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 class TempDir {
@@ -21,6 +22,8 @@ private:
 };
 
 void WriteFileBytes(const std::string& path, const std::string& content);
+// The files directly in a directory (a floppy's root): name to content.
+std::map<std::string, std::string> FilesIn(const std::string& dir);
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
 void RemoveTree(const std::string& path);

@@ -173,19 +173,9 @@ BOOL WINAPI FakeCloseHandle(HANDLE h)
 
 using Files = std::vector<std::pair<std::string, std::string>>;  // entry, content
 
-std::map<std::string, std::string> FloppyFiles(const std::string& root = "A:")
+std::map<std::string, std::string> FloppyFiles()
 {
-    std::map<std::string, std::string> files;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((root + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return files;
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files[fd.cFileName] = ReadFileBytes(root + "\\" + fd.cFileName);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    return files;
+    return FilesIn("A:");
 }
 
 bool StartsWith(const std::string& s, const std::string& prefix)
