@@ -44,7 +44,7 @@ qv_mount_floppy() {
 # DIR appears as a floppy drive LETTER:. The drives are registered before
 # anything in the prefix looks at them, so Wine reports them as removable.
 qv_make_prefix() {
-  local prefix=$1 spec letter dir
+  local prefix=$1 drive letter dir
   shift
   rm -rf "$prefix"
   mkdir -p "$prefix"
@@ -60,15 +60,15 @@ qv_make_prefix() {
     echo '[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes]'
     echo '"MS Shell Dlg"="MS Sans Serif"'
     echo '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]'
-    for spec in "$@"; do
-      echo "\"${spec%%=*}:\"=\"floppy\""
+    for drive in "$@"; do
+      echo "\"${drive%%=*}:\"=\"floppy\""
     done
   } >"$prefix/drive_c/quorvane.reg"
   WINEPREFIX="$prefix" wine regedit /S 'C:\quorvane.reg' >/dev/null 2>&1
   rm "$prefix/drive_c/quorvane.reg"
-  for spec in "$@"; do
-    letter=${spec%%=*}
-    dir=${spec#*=}
+  for drive in "$@"; do
+    letter=${drive%%=*}
+    dir=${drive#*=}
     ln -sfn "$dir" "$prefix/dosdevices/$letter:"
   done
   # The caption buttons' glyphs come from Marlett.

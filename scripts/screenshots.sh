@@ -20,12 +20,21 @@ rm -rf "$work/bmp"
 mkdir -p "$work/bmp"
 QUORVANE_SCREENSHOTS=$(winepath -w "$work/bmp") \
   wine "$build/tests/e2e_tests.exe" --gtest_filter='StartUp.TheWizardOpens*:StartUp.About*:StartUp.Cancel*:Wizard.AUser*:Wizard.NextWithout*:Wizard.ACancelled*'
+# The engine's own boxes, each the second box its test meets: a floppy that
+# is not blank, and a full one.
+mkdir -p "$work/boxes"
+for test in AFloppyWithDataIsNotBlankButOneSmallFileIs:5d-not-blank FullFloppyThenIgnoreLeavesNoPartialFile:5e-disk-full; do
+  rm -f "$work/boxes"/*
+  QUORVANE_SCREENSHOTS=$(winepath -w "$work/boxes") \
+    wine "$build/tests/unit_tests.exe" --gtest_filter="Engine.${test%%:*}" >/dev/null
+  mv "$work/boxes/${test%%:*}-2.bmp" "$work/bmp/${test#*:}.bmp"
+done
 
 out="$QV_ROOT/docs/screenshots"
 rm -rf "$out"
 mkdir -p "$out"
 for bmp in "$work/bmp"/*.bmp; do
-  convert "$bmp" -trim +repage "$out/$(basename "${bmp%.bmp}").png"
+  convert "$bmp" -trim +repage -strip -define png:exclude-chunks=date,time "$out/$(basename "${bmp%.bmp}").png"
 done
 qv_log "Screenshots in $out:"
 ls "$out" >&2
