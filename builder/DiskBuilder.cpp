@@ -146,6 +146,16 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
                     // The source's length could not be taken: the build ends.
                     e->Delete();
                     nMessage = IDS_READ_ERROR;
+                } catch (CException*) {
+                    // Out of memory mid-copy ends the build, but never with
+                    // half a file left on the floppy.
+                    try {
+                        destination.Close();
+                        CFile::Remove(lpszDestination);
+                    } catch (CFileException* e) {
+                        e->Delete();
+                    }
+                    throw;
                 }
                 if (bCopied) {
                     FILETIME ftCreated, ftAccessed, ftWritten;

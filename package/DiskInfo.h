@@ -20,6 +20,7 @@ public:
 class FileCursor {
 public:
     explicit FileCursor(DiskInfo* pDisk);
+    void Reset() { m_nPosition = 0; }
     // Copies the next entry into strEntry; FALSE after the last one.
     BOOL Next(CString& strEntry);
 

@@ -3,6 +3,8 @@
 #include "framework/CPropertySheet.h"
 #include "res/resource.h"
 
+IMPLEMENT_DYNAMIC(CCompletePage, CPropertyPage)
+
 CCompletePage::CCompletePage(const CString& productName)
     : CPropertyPage(IDD_COMPLETE), m_strName(productName)
 {

@@ -4,6 +4,8 @@
 #include "framework/CPropertyPage.h"
 
 class CCompletePage : public CPropertyPage {
+    DECLARE_DYNAMIC(CCompletePage)
+
 public:
     explicit CCompletePage(const CString& productName);
 

@@ -3,6 +3,8 @@
 #include "WizardPage.h"
 #include "res/resource.h"
 
+IMPLEMENT_DYNAMIC(CDiskSelectPage, CPropertyPage)
+
 CDiskSelectPage::CDiskSelectPage(const CString& productName, PackageInfo* pPackage)
     : CPropertyPage(IDD_SELECT_DISKS), m_strName(productName), m_disks(pPackage)
 {

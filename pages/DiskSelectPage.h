@@ -6,6 +6,8 @@
 #include "package/PackageInfo.h"
 
 class CDiskSelectPage : public CPropertyPage {
+    DECLARE_DYNAMIC(CDiskSelectPage)
+
 public:
     CDiskSelectPage(const CString& productName, PackageInfo* pPackage);
 

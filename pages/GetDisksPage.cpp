@@ -4,6 +4,8 @@
 #include "builder/DiskBuilder.h"
 #include "res/resource.h"
 
+IMPLEMENT_DYNAMIC(CGetDisksPage, CPropertyPage)
+
 CGetDisksPage::CGetDisksPage(PackageInfo* pPackage, DriveList* pDrives)
     : CPropertyPage(IDD_GET_DISKS), m_pPackage(pPackage), m_pDrives(pDrives)
 {

@@ -6,6 +6,8 @@
 #include "package/PackageInfo.h"
 
 class CGetDisksPage : public CPropertyPage {
+    DECLARE_DYNAMIC(CGetDisksPage)
+
 public:
     CGetDisksPage(PackageInfo* pPackage, DriveList* pDrives);
 

@@ -9,6 +9,8 @@
 #include "package/ProgramDirectory.h"
 #include "res/resource.h"
 
+IMPLEMENT_DYNAMIC(CLicensePage, CPropertyPage)
+
 CString GetLicenseFilePath()
 {
     CString strPath = GetProgramDirectory() + "\\license.txt";

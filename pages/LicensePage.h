@@ -8,6 +8,8 @@
 CString GetLicenseFilePath();
 
 class CLicensePage : public CPropertyPage {
+    DECLARE_DYNAMIC(CLicensePage)
+
 public:
     CLicensePage();
     ~CLicensePage() override;

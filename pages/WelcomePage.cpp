@@ -3,6 +3,8 @@
 #include "WizardPage.h"
 #include "res/resource.h"
 
+IMPLEMENT_DYNAMIC(CWelcomePage, CPropertyPage)
+
 CWelcomePage::CWelcomePage(const CString& productName)
     : CPropertyPage(IDD_WELCOME), m_strName(productName)
 {

@@ -3,6 +3,8 @@
 #include "framework/CPropertyPage.h"
 
 class CWelcomePage : public CPropertyPage {
+    DECLARE_DYNAMIC(CWelcomePage)
+
 public:
     explicit CWelcomePage(const CString& productName);
 

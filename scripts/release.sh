@@ -43,8 +43,9 @@ crlf >"$stage/$name/README.txt" <<TXT
 Quorvane $version - installation floppies from disk images
 
 Quorvane writes a prepared installation set onto 1.44 MB floppy disks.
-It runs on Windows 95, Windows NT 4 and every later 32-bit or 64-bit
-Windows, and needs no other file than the ones named here.
+It runs on Windows Vista and every later 32-bit or 64-bit Windows (its
+C++ run-time's thread support needs Vista), and needs no other file than
+the ones named here.
 
 Lay out a directory like this:
 

@@ -41,7 +41,7 @@ struct Boundary {
     int sourceOpens = 0;
     int failReads = 0, failWrites = 0, failFlushes = 0;
     DWORD writeError = 0;
-    bool shortWrite = false, lengthFails = false, closeFails = false;
+    bool shortWrite = false, lengthFails = false, closeFails = false, flushOutOfMemory = false;
     LONGLONG lengthDelta = 0;
     bool hollowCopy = false;  // reads and writes move no bytes, so any length is quick
     HANDLE destination = NULL;
@@ -144,6 +144,8 @@ BOOL WINAPI FakeWriteFile(HANDLE h, LPCVOID buf, DWORD n, LPDWORD written, LPOVE
 }
 BOOL WINAPI FakeFlush(HANDLE h)
 {
+    if (h == g.destination && g.flushOutOfMemory)
+        throw new CMemoryException;
     if (h == g.destination && g.failFlushes > 0) {
         --g.failFlushes;
         SetLastError(ERROR_WRITE_FAULT);
@@ -549,7 +551,7 @@ TEST_F(Engine, ReadOnlyFloppyIsRefusedWithOnlyOK)
     EXPECT_NE(std::string::npos, boxes[0].text.find("drive B:"));
 }
 
-TEST_F(Engine, LengthOrCloseFailuresEndTheBuildCleanly)
+TEST_F(Engine, LengthCloseOrMemoryFailuresEndTheBuildCleanly)
 {
     MakePackage({{{"a.txt", "a"}}});
     g.lengthFails = true;
@@ -563,6 +565,13 @@ TEST_F(Engine, LengthOrCloseFailuresEndTheBuildCleanly)
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ(Str(IDS_WRITE_ERROR), Problems()[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Problems()[0].type);
+    EXPECT_TRUE(FloppyFiles().empty());
+    // Not a file error: no box to show, but the partial file goes too.
+    MakePackage({{{"a.txt", std::string(40000, 'a')}}});
+    g = Boundary();
+    g.flushOutOfMemory = true;
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDOK; }));
+    EXPECT_TRUE(Problems().empty());
     EXPECT_TRUE(FloppyFiles().empty());
 }
 

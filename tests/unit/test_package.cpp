@@ -136,6 +136,8 @@ TEST_F(PackageList, CursorsStopAtTheirEndsAndKeepTheirPosition)
     EXPECT_FALSE(files.Next(entry));
     EXPECT_STREQ("a", entry);
     EXPECT_EQ(1, files.m_nPosition);
+    files.Reset();
+    EXPECT_TRUE(files.Next(entry));
 }
 
 TEST_F(PackageList, NameIsHandedOutAsACopy)

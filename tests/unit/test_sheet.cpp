@@ -62,6 +62,7 @@ TEST(WizardSheet, HeaderIsAWizardWithTheIconAndNoHelp)
     EXPECT_STREQ("CQuorvaneDlg", sheet.GetRuntimeClass()->m_lpszClassName);
 
     CWelcomePage page("Corvela");
+    EXPECT_STREQ("CWelcomePage", page.GetRuntimeClass()->m_lpszClassName);
     EXPECT_FALSE(page.m_psp.dwFlags & PSP_HASHELP);
     EXPECT_FALSE(page.m_psp.dwFlags & PSP_USETITLE);
 }
