@@ -59,17 +59,7 @@ Lay out a directory like this:
 
 packlist.ini names the product and lists each disk's files:
 
-    [Global]
-    Name=Corvela
-    [Disks]
-    Number=2
-    [Disk0]
-    Files=2
-    File0=disk1\\setup.exe
-    File1=disk1\\setup.ini
-    [Disk1]
-    Files=1
-    File0=disk2\\data.cab
+$(sed 's/\r$//; s/^/    /' "$stage/sample/packlist.ini")
 
 [Disk0] is the disk called Disk 1. Each file lands in the root of its
 floppy under its own name. Without Quorvane.ini the disk image directory
