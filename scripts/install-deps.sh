@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix
   wine
   wine32:i386
+  wine64
   fonts-wine
   libfreetype6:i386
   libfontconfig1:i386

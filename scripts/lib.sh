@@ -21,6 +21,46 @@ trap 'exit 130' INT TERM
 
 qv_log() { printf '==> %s\n' "$*" >&2; }
 
+# Which builds can run here. Some kernels cannot execute 32-bit Linux
+# programs, and Wine's 32-bit loader then fails with "Exec format error";
+# Debian's wine wrapper would still pick it, so every Wine call below names
+# its loader. QV_ONLY_X64=1 forces the 64-bit path on any host.
+# Sets QV_ARCHS ("i686 x86_64" or "x86_64") and, when i686 cannot run,
+# QV_NO_I686_WHY.
+qv_probe_archs() {
+  QV_NO_I686_WHY=""
+  if [ -n "${QV_ONLY_X64:-}" ]; then
+    QV_NO_I686_WHY="QV_ONLY_X64 is set"
+  elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    local said
+    said=$(/usr/lib/wine/wine --version 2>&1 | sed -n '1s/.*: //p') || true
+    QV_NO_I686_WHY="this host cannot execute 32-bit Linux programs (Wine's 32-bit loader: ${said:-does not start})"
+  fi
+  if [ -n "$QV_NO_I686_WHY" ]; then QV_ARCHS="x86_64"; else QV_ARCHS="i686 x86_64"; fi
+}
+
+# The build directory of ARCH under the base directory BASE.
+qv_build_dir() { if [ "$1" = i686 ]; then echo "$2"; else echo "$2-x64"; fi; }
+
+# qv_use_arch ARCH: every qv_wine call from now on runs ARCH's programs, in
+# prefixes of ARCH's own kind.
+qv_use_arch() {
+  QV_ARCH=$1
+  if [ "$1" = i686 ]; then
+    export WINELOADER=/usr/lib/wine/wine WINEARCH=win32
+  else
+    export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
+  fi
+}
+# The architecture the run and demo scripts use: the shipped i686 build
+# where it can run, else x86_64.
+qv_use_default_arch() {
+  qv_probe_archs
+  qv_use_arch "${QV_ARCHS%% *}"
+  [ -z "$QV_NO_I686_WHY" ] || qv_log "Running the x86_64 build: $QV_NO_I686_WHY"
+}
+qv_wine() { "$WINELOADER" "$@"; }
+
 # qv_build ARCH DIR [cmake options...]: configures and builds one architecture.
 qv_build() {
   local arch=$1 dir=$2
@@ -48,7 +88,7 @@ qv_make_prefix() {
   shift
   rm -rf "$prefix"
   mkdir -p "$prefix"
-  WINEPREFIX="$prefix" wineboot -i >/dev/null 2>&1
+  WINEPREFIX="$prefix" qv_wine wineboot -i >/dev/null 2>&1
   WINEPREFIX="$prefix" wineserver -w
   {
     echo 'REGEDIT4'
@@ -64,7 +104,7 @@ qv_make_prefix() {
       echo "\"${drive%%=*}:\"=\"floppy\""
     done
   } >"$prefix/drive_c/quorvane.reg"
-  WINEPREFIX="$prefix" wine regedit /S 'C:\quorvane.reg' >/dev/null 2>&1
+  WINEPREFIX="$prefix" qv_wine regedit /S 'C:\quorvane.reg' >/dev/null 2>&1
   rm "$prefix/drive_c/quorvane.reg"
   for drive in "$@"; do
     letter=${drive%%=*}
@@ -84,7 +124,7 @@ qv_make_prefix() {
 qv_start_wineserver() {
   WINEPREFIX="$1" wineserver -p
   qv_on_exit "WINEPREFIX='$1' wineserver -k"
-  WINEPREFIX="$1" wine cmd /c exit </dev/null >/dev/null 2>&1
+  WINEPREFIX="$1" qv_wine cmd /c exit </dev/null >/dev/null 2>&1
 }
 
 # qv_start_xvfb: a virtual display on the first free number; sets DISPLAY.

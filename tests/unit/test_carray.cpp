@@ -25,10 +25,16 @@ TEST(CArray, SetSizeDefaultConstructsAndShrinks)
 
 TEST(CArray, ImpossibleSizeRaisesMemoryException)
 {
-    CStringArray a;
+    // 2^31 elements of 1 MB: in a 32-bit process the byte count would wrap
+    // and the array refuses it outright; in a 64-bit one it does not wrap,
+    // but no allocator can give 2^51 bytes, and that is refused too.
+    struct Megabyte {
+        char bytes[1 << 20];
+    };
+    CArray<Megabyte> a;
     bool thrown = false;
     try {
-        a.SetSize(0x7FFFFFFF);  // its byte count wraps in a 32-bit process
+        a.SetSize(0x7FFFFFFF);
     } catch (CMemoryException* e) {
         e->Delete();
         thrown = true;
