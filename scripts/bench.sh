@@ -5,15 +5,17 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 "$QV_ROOT/scripts/install-deps.sh" >/dev/null
-build=${QV_BUILD_DIR:-$QV_ROOT/build}
-qv_build i686 "$build" >/dev/null
+qv_use_default_arch
+build=$(qv_build_dir "$QV_ARCH" "${QV_BUILD_DIR:-$QV_ROOT/build}")
+qv_build "$QV_ARCH" "$build" >/dev/null
 work="$build/bench"
 qv_mount_floppy "$work/floppy"
 qv_start_xvfb
 qv_make_prefix "$work/prefix" "a=$work/floppy"
 qv_start_wineserver "$work/prefix"
 
-WINEPREFIX="$work/prefix" wine "$build/bench/copy_bench.exe"
+qv_log "The engine's copy, $QV_ARCH build"
+WINEPREFIX="$work/prefix" qv_wine "$build/bench/copy_bench.exe"
 
 # The same bytes with cp, from the page cache to the tmpfs floppy.
 src="$work/source"

@@ -37,9 +37,10 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 "$QV_ROOT/scripts/install-deps.sh"
-build="$QV_ROOT/build-run"
-qv_log "Building Quorvane.exe"
-qv_build i686 "$build" -DBUILD_TESTING=OFF >/dev/null
+qv_use_default_arch
+build=$(qv_build_dir "$QV_ARCH" "$QV_ROOT/build-run")
+qv_log "Building Quorvane.exe ($QV_ARCH)"
+qv_build "$QV_ARCH" "$build" -DBUILD_TESTING=OFF >/dev/null
 
 work="$QV_ROOT/out/run"
 program="$work/program"
@@ -114,7 +115,7 @@ changer() {
 status=0
 if [ -n "$floppy_dir" ]; then
   qv_log "Starting Quorvane.exe; swap the floppies in $floppy_dir yourself"
-  wine "$program/Quorvane.exe" || status=$?
+  qv_wine "$program/Quorvane.exe" || status=$?
 else
   changer &
   changer_pid=$!
@@ -122,14 +123,14 @@ else
   if [ -n "$demo" ]; then
     qv_log "No display: an unattended demonstration on a virtual one"
     export QUORVANE_SCREENSHOTS
-    QUORVANE_SCREENSHOTS=$(winepath -w "$work/screenshots")
+    QUORVANE_SCREENSHOTS=$(qv_wine winepath -w "$work/screenshots")
     mode=--demo
   else
     qv_log "Starting Quorvane.exe. Click through the wizard; at each \"Please label a blank"
     qv_log "floppy\" just press OK: the disk changer keeps each disk as an image in $images"
     mode=
   fi
-  wine "$build/DiskChanger.exe" "$(winepath -w "$program/Quorvane.exe")" "$letter:" "$(winepath -w "$spool")" $mode || status=$?
+  qv_wine "$build/DiskChanger.exe" "$(qv_wine winepath -w "$program/Quorvane.exe")" "$letter:" "$(qv_wine winepath -w "$spool")" $mode || status=$?
 fi
 
 if [ -n "$demo" ]; then
@@ -137,7 +138,16 @@ if [ -n "$demo" ]; then
     [ -e "$bmp" ] || continue
     convert "$bmp" -trim +repage "${bmp%.bmp}.png" && rm "$bmp"
   done
-  "$QV_ROOT/scripts/check-images.sh" "$program" "$images" || status=1
+  # The disk images lie where Quorvane.ini says, else beside the program.
+  source_dir=$program
+  setting=""
+  if [ -f "$program/Quorvane.ini" ]; then
+    setting=$(sed -n 's/\r$//; s/^[[:space:]]*DiskImages[[:space:]]*=[[:space:]]*//Ip' "$program/Quorvane.ini" | head -1)
+  fi
+  if [ -n "$setting" ]; then
+    source_dir=$(cd "$program" && WINEPREFIX="$WINEPREFIX" qv_wine winepath -u "$setting")
+  fi
+  "$QV_ROOT/scripts/check-images.sh" "$program/packlist.ini" "$source_dir" "$images" || status=1
   qv_log "Screenshots: $work/screenshots"
 fi
 qv_log "Floppy images: $images"

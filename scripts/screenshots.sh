@@ -6,8 +6,9 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
 "$QV_ROOT/scripts/install-deps.sh" >/dev/null
-build=${QV_BUILD_DIR:-$QV_ROOT/build}
-qv_build i686 "$build" >/dev/null
+qv_use_default_arch
+build=$(qv_build_dir "$QV_ARCH" "${QV_BUILD_DIR:-$QV_ROOT/build}")
+qv_build "$QV_ARCH" "$build" >/dev/null
 work="$build/screenshots"
 qv_mount_floppy "$work/mnt/a"
 qv_mount_floppy "$work/mnt/b"
@@ -18,15 +19,15 @@ qv_start_wineserver "$WINEPREFIX"
 
 rm -rf "$work/bmp"
 mkdir -p "$work/bmp"
-QUORVANE_SCREENSHOTS=$(winepath -w "$work/bmp") \
-  wine "$build/tests/e2e_tests.exe" --gtest_filter='StartUp.TheWizardOpens*:StartUp.About*:StartUp.Cancel*:Wizard.AUser*:Wizard.NextWithout*:Wizard.ACancelled*'
+QUORVANE_SCREENSHOTS=$(qv_wine winepath -w "$work/bmp") \
+  qv_wine "$build/tests/e2e_tests.exe" --gtest_filter='StartUp.TheWizardOpens*:StartUp.About*:StartUp.Cancel*:Wizard.AUser*:Wizard.NextWithout*:Wizard.ACancelled*'
 # The engine's own boxes, each the second box its test meets: a floppy that
 # is not blank, and a full one.
 mkdir -p "$work/boxes"
 for test in AFloppyWithDataIsNotBlankButOneSmallFileIs:5d-not-blank FullFloppyThenIgnoreLeavesNoPartialFile:5e-disk-full; do
   rm -f "$work/boxes"/*
-  QUORVANE_SCREENSHOTS=$(winepath -w "$work/boxes") \
-    wine "$build/tests/unit_tests.exe" --gtest_filter="Engine.${test%%:*}" >/dev/null
+  QUORVANE_SCREENSHOTS=$(qv_wine winepath -w "$work/boxes") \
+    qv_wine "$build/tests/unit_tests.exe" --gtest_filter="Engine.${test%%:*}" >/dev/null
   mv "$work/boxes/${test%%:*}-2.bmp" "$work/bmp/${test#*:}.bmp"
 done
 
