@@ -2,8 +2,12 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <string>
 
 #include "ImportPatch.h"
@@ -553,6 +557,208 @@ TEST_F(HostileList, AMillionSectionsFailAsFastAsOne)
     printf("the reader's one reading of a million sections: %.2f s\n", once);
     EXPECT_FALSE(LoadCheaply(path, "a million sections", 256 * kMegabyte, once + 0.5));
     EXPECT_STREQ("[Disk1] is missing", package.GetLoadError());
+}
+
+namespace {
+const char* const kHostileValues[] = {
+    "", "0", "-1", "1", "2", "3", "2147483647", "2147483648", "4294967297", "4000000000",
+    "0x7FFFFFFF", "99999999999999999999999999999999", "two", " 2 ", "\"\"", "\"x\"", "'y'", "x",
+    "disk1\\..\\..\\x", "=", ";", "[Disk1]", "\xE9t\xE9"};
+const char* const kHostileLines[] = {
+    "[Global]", "[Disks]", "[Disk0]", "[Disk1]", "[Disk2]", "[disk1]", "[ Disk1 ]", "[Disk1", "Disk1]",
+    "[]", "Name=Q", "Number=3", "Number=2147483647", "Files=2", "Files=4000000000", "File0=x",
+    "File1=y", "File2=z", "File1=", "File1", "; a comment", "", "=", "garbage", "\x1A"};
+
+std::string Pick(std::mt19937& rng, const char* const* items, size_t count)
+{
+    return items[std::uniform_int_distribution<size_t>(0, count - 1)(rng)];
+}
+
+// The sample with one to four pieces of damage of the kinds editors,
+// transfers and ill will cause.
+std::string Mutate(const std::string& sample, std::mt19937& rng)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < sample.size();) {
+        size_t end = sample.find("\r\n", start);
+        lines.push_back(sample.substr(start, end - start));
+        start = end + 2;
+    }
+    auto any = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
+    std::string text;
+    int damage = 1 + static_cast<int>(any(4));
+    for (int d = 0; d < damage; ++d) {
+        size_t n = lines.size();
+        switch (any(9)) {
+        case 0:
+            if (n > 0)
+                lines.erase(lines.begin() + any(n));
+            break;
+        case 1:
+            if (n > 0)
+                lines.insert(lines.begin() + any(n + 1), lines[any(n)]);
+            break;
+        case 2:
+            if (n > 1)
+                std::swap(lines[any(n)], lines[any(n)]);
+            break;
+        case 3:
+            if (n > 0) {
+                std::string& line = lines[any(n)];
+                size_t equals = line.find('=');
+                if (equals != std::string::npos)
+                    line = line.substr(0, equals + 1) + Pick(rng, kHostileValues, std::size(kHostileValues));
+            }
+            break;
+        case 4:
+            lines.insert(lines.begin() + any(n + 1), Pick(rng, kHostileLines, std::size(kHostileLines)));
+            break;
+        case 5:
+            if (n > 0) {
+                std::string& line = lines[any(n)];
+                if (!line.empty())
+                    line[any(line.size())] = static_cast<char>(any(256));
+            }
+            break;
+        case 6:
+            if (n > 0) {
+                std::string& line = lines[any(n)];
+                bool upper = any(2) != 0;
+                for (char& c : line)
+                    c = static_cast<char>(upper ? toupper(static_cast<unsigned char>(c))
+                                                : tolower(static_cast<unsigned char>(c)));
+            }
+            break;
+        case 7:
+            if (n > 0)
+                lines[any(n)] += std::string(250 + any(20), 'v');
+            break;
+        case 8:
+            if (n > 0)
+                lines.resize(any(n));
+            break;
+        }
+    }
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    switch (any(20)) {
+    case 0:
+        text.resize(any(text.size() + 1));  // cut anywhere, mid-line too
+        break;
+    case 1:
+        text = "\xEF\xBB\xBF" + text;  // a UTF-8 mark
+        break;
+    case 2: {
+        std::string wide = "\xFF\xFE";  // a UTF-16 mark, and the text to match
+        for (char c : text)
+            wide += std::string(1, c) + '\0';
+        text = wide;
+        break;
+    }
+    case 3:
+        for (char& c : text)
+            if (c == '\r')
+                c = '\n';
+        break;
+    }
+    return text;
+}
+
+std::string Printable(const std::string& text)
+{
+    std::string shown;
+    for (unsigned char c : text) {
+        if (c == '\n' || (c >= 0x20 && c < 0x7F)) {
+            shown += static_cast<char>(c);
+        } else {
+            char escape[8];
+            sprintf(escape, "\\x%02X", c);
+            shown += escape;
+        }
+    }
+    return shown;
+}
+
+int EnvironmentNumber(const char* name, int fallback)
+{
+    const char* value = getenv(name);
+    return value != NULL && *value != '\0' ? atoi(value) : fallback;
+}
+
+// What every package that loads must be, whatever its list looked like.
+std::string BrokenPromise(PackageInfo& package)
+{
+    if (!package.GetLoadError().IsEmpty())
+        return "an error after a successful load";
+    CString name = package.GetName();
+    if (name.IsEmpty() || name.GetLength() > 259)
+        return "a name that is empty or longer than the reader gives";
+    int k = 0;
+    DiskCursor disks(&package);
+    DiskInfo* disk;
+    while (disks.Next(&disk)) {
+        if (disk->m_nNumber != k || !disk->m_bChosen || disk->m_files.GetSize() < 1)
+            return "disk " + std::to_string(k) + " misnumbered, not chosen or without entries";
+        for (int j = 0; j < disk->m_files.GetSize(); ++j) {
+            if (disk->m_files[j].IsEmpty() || disk->m_files[j].GetLength() > 259)
+                return "disk " + std::to_string(k) + " entry " + std::to_string(j) + " empty or too long";
+        }
+        ++k;
+    }
+    if (k < 1 || package.CountChosenDisks() != k)
+        return "no disks, or chosen ones miscounted";
+    return "";
+}
+}  // namespace
+
+// Thousands of damaged copies of the sample, loaded in this process: none
+// may crash, hang or leak, and every one that loads is a whole package.
+// QV_FUZZ_SEED picks another series, QV_FUZZ_LISTS runs more of them.
+TEST(PackageListDamage, NoDamagedSampleHangsLeaksOrLoadsBroken)
+{
+    const unsigned seed = static_cast<unsigned>(EnvironmentNumber("QV_FUZZ_SEED", 13));
+    const int count = std::max(10000, EnvironmentNumber("QV_FUZZ_LISTS", 10000));
+    TempDir dir;
+    const std::string path = dir / "packlist.ini";
+    Watchdog watchdog;
+    long long settled = 0;
+    DWORD handlesSettled = 0;
+    int loaded = 0, failures = 0;
+    double slowest = 0, start = Now();
+    int i = 0;
+    for (; i < count && failures < 5; ++i) {
+        std::mt19937 rng(seed * 1000003u + static_cast<unsigned>(i));
+        const std::string list = Mutate(kCorvela, rng);
+        WriteFileBytes(path, list);
+        PackageInfo package;
+        watchdog.Start("damaged list " + std::to_string(i) + " of seed " + std::to_string(seed));
+        double began = Now();
+        BOOL ok = package.LoadFromFile(path.c_str());
+        double took = Now() - began;
+        watchdog.Stop();
+        slowest = std::max(slowest, took);
+        std::string broken = ok ? BrokenPromise(package)
+                                : package.GetLoadError().IsEmpty() ? "a failed load without an error" : "";
+        if (took > 1.0)
+            broken += " took " + std::to_string(took) + " s";
+        if (!broken.empty()) {
+            ++failures;
+            ADD_FAILURE() << "QV_FUZZ_SEED=" << seed << ", list " << i << ": " << broken << "\n"
+                          << Printable(list);
+        }
+        loaded += ok ? 1 : 0;
+        if (i == 200) {
+            settled = PrivateBytes();
+            GetProcessHandleCount(GetCurrentProcess(), &handlesSettled);
+        }
+    }
+    DWORD handles = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handles);
+    EXPECT_LT(PrivateBytes() - settled, 2 * kMegabyte) << "QV_FUZZ_SEED=" << seed << ": memory kept";
+    EXPECT_LE(handles, handlesSettled + 4) << "QV_FUZZ_SEED=" << seed << ": handles kept";
+    EXPECT_GT(loaded, count / 50) << "damage this heavy tests nothing that loads";
+    printf("%d damaged lists (QV_FUZZ_SEED=%u), %d loaded, in %.1f s; slowest load %.3f s\n", i, seed, loaded,
+           Now() - start, slowest);
 }
 
 // The settings file sits beside the program, so these tests write one next
