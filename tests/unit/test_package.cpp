@@ -788,3 +788,13 @@ TEST_F(DiskImagesSetting, ValueIsUsedAsWrittenAndReadAfreshEachTime)
     Write("[Paths]\nDiskImages=relative\\dir\n");
     EXPECT_STREQ("relative\\dir", package.GetDiskImagesDir());
 }
+
+TEST_F(DiskImagesSetting, AHugeSettingIsCutAndTheFileIsNotKeptInMemory)
+{
+    Write("[Paths]\r\nDiskImages=" + std::string(5 * kMegabyte, 'd') + "\r\n");
+    long long before = PrivateBytes();
+    CString strDir = package.GetDiskImagesDir();
+    EXPECT_EQ(std::string(259, 'd'), static_cast<LPCSTR>(strDir));
+    strDir.Empty();
+    EXPECT_LT(PrivateBytes() - before, 2 * kMegabyte);
+}
