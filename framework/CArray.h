@@ -23,6 +23,8 @@ public:
     }
     CArray(const CArray&) = delete;
     CArray& operator=(const CArray&) = delete;
+    // Takes over the other's block: addresses of its elements stay valid.
+    CArray& operator=(CArray&& other) noexcept;
     ~CArray() { RemoveAll(); }
 
     int GetSize() const { return m_nSize; }
@@ -33,6 +35,7 @@ public:
     void SetSize(int nNewSize);
     void RemoveAll();
     int Add(const TYPE& element);
+    int Add(TYPE&& element);
 
     TYPE& ElementAt(int nIndex) { return m_pData[nIndex]; }
     const TYPE& GetAt(int nIndex) const { return m_pData[nIndex]; }
@@ -42,6 +45,7 @@ public:
 
 private:
     void Reserve(int nMaxSize);
+    void GrowForOneMore();
 
     TYPE* m_pData = NULL;
     int m_nSize = 0;
@@ -95,17 +99,51 @@ void CArray<TYPE>::RemoveAll()
 }
 
 template <class TYPE>
+CArray<TYPE>& CArray<TYPE>::operator=(CArray&& other) noexcept
+{
+    if (this != &other) {
+        RemoveAll();
+        m_pData = other.m_pData;
+        m_nSize = other.m_nSize;
+        m_nMaxSize = other.m_nMaxSize;
+        other.m_pData = NULL;
+        other.m_nSize = other.m_nMaxSize = 0;
+    }
+    return *this;
+}
+
+// Doubling keeps a run of Adds linear in time, however long it gets.
+template <class TYPE>
+void CArray<TYPE>::GrowForOneMore()
+{
+    if (m_nSize == INT_MAX)
+        AfxThrowMemoryException();
+    Reserve(m_nSize < 4 ? 4 : (m_nSize > INT_MAX / 2 ? INT_MAX : m_nSize * 2));
+}
+
+template <class TYPE>
 int CArray<TYPE>::Add(const TYPE& element)
 {
     if (m_nSize == m_nMaxSize) {
-        if (m_nSize == INT_MAX)
-            AfxThrowMemoryException();
         // element may live in this array: copy it before the block moves.
         TYPE copy(element);
-        Reserve(m_nSize < 4 ? 4 : (m_nSize > INT_MAX / 2 ? INT_MAX : m_nSize * 2));
+        GrowForOneMore();
         new (&m_pData[m_nSize]) TYPE(std::move(copy));
     } else {
         new (&m_pData[m_nSize]) TYPE(element);
+    }
+    return m_nSize++;
+}
+
+template <class TYPE>
+int CArray<TYPE>::Add(TYPE&& element)
+{
+    if (m_nSize == m_nMaxSize) {
+        TYPE moved(std::move(element));  // as above: it may live in the block
+        GrowForOneMore();
+        new (&m_pData[m_nSize]) TYPE(std::move(moved));
+    } else {
+        new (&m_pData[m_nSize]) TYPE(std::move(element));
     }
     return m_nSize++;
 }

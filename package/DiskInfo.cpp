@@ -1,41 +1,46 @@
 #include "DiskInfo.h"
 
-namespace {
-// Values longer than this many characters are cut by the profile reader.
-const int kValueBuffer = 260;
-}
+#include <utility>
+
+#include "ProfileFile.h"
 
 DiskInfo::DiskInfo() : m_bChosen(TRUE), m_nNumber(-1) {}
 
-BOOL DiskInfo::LoadFromFile(int k, LPCSTR lpszPath)
+BOOL DiskInfo::LoadFromFile(int k, LPCSTR lpszPath, DiskFault* pFault)
 {
     m_nNumber = k;
     CString strSection;
     strSection.Format("Disk%d", k);
 
     int nFiles = static_cast<int>(::GetPrivateProfileIntA(strSection, "Files", 0, lpszPath));
-    if (nFiles <= 0)
-        return FALSE;
-
-    try {
-        m_files.SetSize(nFiles);
-        for (int j = 0; j < nFiles; ++j) {
-            CString strKey;
-            strKey.Format("File%d", j);
-            CString strEntry;
-            DWORD nCopied = ::GetPrivateProfileStringA(strSection, strKey, "",
-                                                       strEntry.GetBuffer(kValueBuffer),
-                                                       kValueBuffer, lpszPath);
-            strEntry.ReleaseBuffer(static_cast<int>(nCopied));
-            if (nCopied == 0)
-                return FALSE;
-            m_files[j] = strEntry;
-        }
-    } catch (CMemoryException* e) {
-        e->Delete();
+    if (nFiles <= 0) {
+        *pFault = ProfileSectionExists(strSection, lpszPath) ? kDiskCountInvalid : kDiskSectionMissing;
+        m_files.RemoveAll();
         return FALSE;
     }
-    return TRUE;
+
+    // The count is only a claim: the entries grow with the keys that are
+    // really there, and the first gap ends the reading.
+    CStringArray entries;
+    DiskFault fault = kDiskRead;
+    CString strKey;
+    CString strEntry;
+    for (int j = 0; j < nFiles; ++j) {
+        strKey.Format("File%d", j);
+        if (!ReadProfileValue(strSection, strKey, lpszPath, strEntry)) {
+            fault = kDiskEntryMissing;
+            break;
+        }
+        if (strEntry.IsEmpty()) {
+            fault = kDiskEntryEmpty;
+            break;
+        }
+        // An exact copy: the read buffer is sized for the longest value.
+        entries.Add(CString(strEntry, strEntry.GetLength()));
+    }
+    m_files = std::move(entries);
+    *pFault = fault;
+    return fault == kDiskRead;
 }
 
 FileCursor::FileCursor(DiskInfo* pDisk) : m_pDisk(pDisk), m_nPosition(0) {}

@@ -3,13 +3,25 @@
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
 
+// What stopped the reading of a disk's section.
+enum DiskFault {
+    kDiskRead,            // nothing: the disk was read whole
+    kDiskSectionMissing,  // the section holds nothing at all
+    kDiskCountInvalid,    // Files is missing, not a number or not above 0
+    kDiskEntryMissing,    // File<j> below the count is not there
+    kDiskEntryEmpty,      // File<j> below the count is there but empty
+};
+
 class DiskInfo {
 public:
     DiskInfo();
 
     // Reads section "Disk<k>" of the package list. FALSE when its Files
-    // count is not above 0 or an entry below it is missing or empty.
-    BOOL LoadFromFile(int k, LPCSTR lpszPath);
+    // count is not above 0 or an entry below it is missing or empty;
+    // *pFault then says which, and m_files holds the entries before the
+    // one at fault. Costs what the section holds, whatever count it claims.
+    // Running out of memory raises CMemoryException.
+    BOOL LoadFromFile(int k, LPCSTR lpszPath, DiskFault* pFault);
 
     CStringArray m_files;  // entries relative to the disk image directory
     BOOL m_bChosen;        // to be built; the disk selection page writes it

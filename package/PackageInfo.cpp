@@ -1,43 +1,101 @@
 #include "PackageInfo.h"
 
+#include <utility>
+
+#include "ProfileFile.h"
 #include "ProgramDirectory.h"
-
-namespace {
-const int kValueBuffer = 260;
-
-CString ReadProfileString(LPCSTR lpszSection, LPCSTR lpszKey, LPCSTR lpszPath)
-{
-    CString strValue;
-    DWORD nCopied = ::GetPrivateProfileStringA(lpszSection, lpszKey, "",
-                                               strValue.GetBuffer(kValueBuffer),
-                                               kValueBuffer, lpszPath);
-    strValue.ReleaseBuffer(static_cast<int>(nCopied));
-    return strValue;
-}
-}  // namespace
 
 BOOL PackageInfo::LoadFromFile(LPCSTR lpszPath)
 {
-    m_strName = ReadProfileString("Global", "Name", lpszPath);
-    if (m_strName.IsEmpty())
-        return FALSE;
-
-    int nDisks = static_cast<int>(::GetPrivateProfileIntA("Disks", "Number", 0, lpszPath));
-    if (nDisks <= 0)
-        return FALSE;
-
+    m_fault = kListRead;
+    BOOL bRead = FALSE;
     try {
-        m_disks.RemoveAll();
-        m_disks.SetSize(nDisks);
-        for (int k = 0; k < nDisks; ++k) {
-            if (!m_disks[k].LoadFromFile(k, lpszPath))
-                return FALSE;
-        }
+        bRead = ReadList(lpszPath);
     } catch (CMemoryException* e) {
         e->Delete();
+        m_fault = kListOutOfMemory;
+    }
+    ForgetProfileFile(lpszPath);
+    return bRead;
+}
+
+BOOL PackageInfo::ReadList(LPCSTR lpszPath)
+{
+    ReadProfileValue("Global", "Name", lpszPath, m_strName);
+    if (m_strName.IsEmpty()) {
+        // Only now: an unreadable file looks to the reader like an empty one.
+        m_fault = CanReadProfileFile(lpszPath) ? kListNameMissing : kListUnreadable;
+        return FALSE;
+    }
+
+    int nDisks = static_cast<int>(::GetPrivateProfileIntA("Disks", "Number", 0, lpszPath));
+    if (nDisks <= 0) {
+        m_fault = kListNumberInvalid;
+        return FALSE;
+    }
+
+    // The disk count is only a claim. The disks grow with the sections that
+    // are really there, and the package takes its array in one piece at the
+    // end, so the disk addresses it hands out stay valid from then on.
+    m_disks.RemoveAll();
+    CArray<DiskInfo> disks;
+    DiskFault fault = kDiskRead;
+    for (int k = 0; k < nDisks && fault == kDiskRead; ++k) {
+        int i = disks.Add(DiskInfo());
+        disks[i].LoadFromFile(k, lpszPath, &fault);
+    }
+    m_disks.SetSize(disks.GetSize());
+    for (int k = 0; k < disks.GetSize(); ++k)
+        m_disks[k] = std::move(disks[k]);
+
+    if (fault != kDiskRead) {
+        m_fault = kListDiskFault;
+        m_diskFault = fault;
+        m_nFaultDisk = m_disks.GetSize() - 1;
+        m_nFaultEntry = m_disks[m_nFaultDisk].m_files.GetSize();
         return FALSE;
     }
     return TRUE;
+}
+
+CString PackageInfo::GetLoadError() const
+{
+    CString strError;
+    switch (m_fault) {
+    case kListRead:
+        break;
+    case kListUnreadable:
+        strError = "The package list cannot be read";
+        break;
+    case kListNameMissing:
+        strError = "[Global] Name is missing or empty";
+        break;
+    case kListNumberInvalid:
+        strError = "[Disks] Number is missing, zero, negative or not a number";
+        break;
+    case kListOutOfMemory:
+        strError = "Out of memory while reading the package list";
+        break;
+    case kListDiskFault:
+        switch (m_diskFault) {
+        case kDiskRead:
+            break;
+        case kDiskSectionMissing:
+            strError.Format("[Disk%d] is missing", m_nFaultDisk);
+            break;
+        case kDiskCountInvalid:
+            strError.Format("[Disk%d] Files is missing, zero, negative or not a number", m_nFaultDisk);
+            break;
+        case kDiskEntryMissing:
+            strError.Format("[Disk%d] File%d is missing", m_nFaultDisk, m_nFaultEntry);
+            break;
+        case kDiskEntryEmpty:
+            strError.Format("[Disk%d] File%d is empty", m_nFaultDisk, m_nFaultEntry);
+            break;
+        }
+        break;
+    }
+    return strError;
 }
 
 CString PackageInfo::GetName() const
@@ -58,7 +116,10 @@ int PackageInfo::CountChosenDisks() const
 CString PackageInfo::GetDiskImagesDir() const
 {
     CString strProgramDir = GetProgramDirectory();
-    CString strDir = ReadProfileString("Paths", "DiskImages", strProgramDir + "\\Quorvane.ini");
+    CString strSettings = strProgramDir + "\\Quorvane.ini";
+    CString strDir;
+    ReadProfileValue("Paths", "DiskImages", strSettings, strDir);
+    ForgetProfileFile(strSettings);
     return strDir.IsEmpty() ? strProgramDir : strDir;
 }
 

@@ -13,7 +13,12 @@ public:
 
     // TRUE when the name, the disk count and every disk were read. After
     // FALSE whatever was read stays, and the program is meant to end.
+    // Time and memory follow what the file holds, never the counts in it.
     BOOL LoadFromFile(LPCSTR lpszPath);
+    // After a FALSE load: the first rule of the package list that was
+    // broken, in words a user can act on, naming section and key. Empty
+    // after a successful load.
+    CString GetLoadError() const;
     CString GetName() const;
     int CountChosenDisks() const;
     // Read afresh from Quorvane.ini on every call; the program directory
@@ -23,8 +28,25 @@ public:
 private:
     friend class DiskCursor;
 
+    enum ListFault {
+        kListRead,
+        kListUnreadable,
+        kListNameMissing,
+        kListNumberInvalid,
+        kListDiskFault,  // m_diskFault, m_nFaultDisk and m_nFaultEntry say more
+        kListOutOfMemory,
+    };
+
+    // Raises CMemoryException when memory runs out.
+    BOOL ReadList(LPCSTR lpszPath);
+
     CArray<DiskInfo> m_disks;  // sized once, so disk addresses stay valid
     CString m_strName;
+    // Kept as numbers, not text: the fault may be running out of memory.
+    ListFault m_fault = kListRead;
+    DiskFault m_diskFault = kDiskRead;
+    int m_nFaultDisk = 0;
+    int m_nFaultEntry = 0;
 };
 
 class DiskCursor {

@@ -40,6 +40,20 @@ TEST(StartUp, AnIncompleteListEndsSilently)
     ExpectNoWindowAndExit(program);
 }
 
+// Once it sized its arrays from this count and filled gigabytes before
+// anything else happened.
+TEST(StartUp, AListClaimingTwoBillionEntriesEndsSilentlyAndSoon)
+{
+    ProgramDir dir;
+    dir.Write("packlist.ini", "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=1\r\n"
+                              "[Disk0]\r\nFiles=2000000000\r\nFile0=a.txt\r\n");
+    DWORD start = GetTickCount();
+    Program program(dir);
+    EXPECT_TRUE(program.WaitForExit(5000)) << "the program should end by itself, and soon";
+    EXPECT_FALSE(program.SawWindow()) << "no window may appear";
+    EXPECT_LT(GetTickCount() - start, 5000u);
+}
+
 TEST(StartUp, AnArgumentNamesAnotherListBesideTheProgram)
 {
     ProgramDir dir;

@@ -42,3 +42,50 @@ TEST(CArray, ImpossibleSizeRaisesMemoryException)
     EXPECT_TRUE(thrown);
     EXPECT_EQ(0, a.GetSize());
 }
+
+namespace {
+// Move-only, like a disk with its entries; counts live objects so a lost or
+// doubly destroyed element shows.
+struct Tracked {
+    static int live;
+    int value;
+    CStringArray inner;
+    explicit Tracked(int v = 0) : value(v) { ++live; }
+    Tracked(Tracked&& other) noexcept : value(other.value), inner(std::move(other.inner)) { ++live; }
+    Tracked& operator=(Tracked&&) = default;
+    ~Tracked() { --live; }
+};
+int Tracked::live = 0;
+}  // namespace
+
+TEST(CArray, MoveOnlyElementsGrowAndMoveWithoutLossOrLeak)
+{
+    Tracked::live = 0;
+    {
+        CArray<Tracked> a;
+        for (int i = 0; i < 1000; ++i) {
+            int at = a.Add(Tracked(i));
+            a[at].inner.Add("entry");
+        }
+        ASSERT_EQ(1000, a.GetSize());
+        EXPECT_EQ(1000, Tracked::live);
+        EXPECT_EQ(999, a[999].value);
+        EXPECT_STREQ("entry", a[0].inner[0]);
+
+        const Tracked* first = &a[0];
+        CArray<Tracked> b;
+        b.Add(Tracked(-1));
+        b = std::move(a);
+        EXPECT_EQ(first, &b[0]) << "the block is taken over, so addresses stay valid";
+        EXPECT_EQ(0, a.GetSize());
+        EXPECT_EQ(1000, Tracked::live) << "what b held before is destroyed";
+
+        CArray<Tracked> c;
+        c.SetSize(1);
+        c[0] = std::move(b[500]);
+        EXPECT_EQ(500, c[0].value);
+        EXPECT_STREQ("entry", c[0].inner[0]);
+        EXPECT_EQ(0, b[500].inner.GetSize());
+    }
+    EXPECT_EQ(0, Tracked::live);
+}

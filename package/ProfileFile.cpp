@@ -1,0 +1,61 @@
+#include "ProfileFile.h"
+
+namespace {
+// Handed to the reader as the default. No INI value can hold a line break,
+// so getting it back means the key is not there.
+const char kAbsent[] = "\n";
+
+// Where the reader looks for the file: a bare name means the Windows
+// directory, anything else the path as given.
+CString ProfileFilePath(LPCSTR lpszPath)
+{
+    CString strPath(lpszPath);
+    if (strPath.Find('\\') >= 0 || strPath.Find('/') >= 0 ||
+        (strPath.GetLength() >= 2 && strPath[1] == ':'))
+        return strPath;
+    char szWindows[MAX_PATH];
+    UINT nLength = ::GetWindowsDirectoryA(szWindows, MAX_PATH);
+    if (nLength == 0 || nLength >= MAX_PATH)
+        return strPath;
+    return CString(szWindows) + "\\" + strPath;
+}
+}  // namespace
+
+BOOL ReadProfileValue(LPCSTR lpszSection, LPCSTR lpszKey, LPCSTR lpszPath, CString& strValue)
+{
+    DWORD nCopied = ::GetPrivateProfileStringA(lpszSection, lpszKey, kAbsent,
+                                               strValue.GetBuffer(kProfileValueBuffer),
+                                               kProfileValueBuffer, lpszPath);
+    strValue.ReleaseBuffer(static_cast<int>(nCopied));
+    if (strValue == kAbsent) {
+        strValue.Empty();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL ProfileSectionExists(LPCSTR lpszSection, LPCSTR lpszPath)
+{
+    // The first few characters are enough to tell; the rest is not copied.
+    char szStart[16];
+    return ::GetPrivateProfileSectionA(lpszSection, szStart, sizeof(szStart), lpszPath) > 0;
+}
+
+BOOL CanReadProfileFile(LPCSTR lpszPath)
+{
+    CString strPath = ProfileFilePath(lpszPath);
+    DWORD dwAttributes = ::GetFileAttributesA(strPath);
+    if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FALSE;
+    HANDLE hFile = ::CreateFileA(strPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    ::CloseHandle(hFile);
+    return TRUE;
+}
+
+void ForgetProfileFile(LPCSTR lpszPath)
+{
+    ::WritePrivateProfileStringA(NULL, NULL, NULL, lpszPath);
+}
