@@ -15,12 +15,19 @@ BOOL PackageInfo::LoadFromFile(LPCSTR lpszPath)
         e->Delete();
         m_fault = kListOutOfMemory;
     }
-    ForgetProfileFile(lpszPath);
+    // Forgetting a file makes the reader open it first: not one it never saw.
+    if (m_fault != kListTooLarge)
+        ForgetProfileFile(lpszPath);
     return bRead;
 }
 
 BOOL PackageInfo::ReadList(LPCSTR lpszPath)
 {
+    if (ProfileFileLargerThan(lpszPath, kMostListBytes)) {
+        m_strName.Empty();
+        m_fault = kListTooLarge;
+        return FALSE;
+    }
     ReadProfileValue("Global", "Name", lpszPath, m_strName);
     if (m_strName.IsEmpty()) {
         // Only now: an unreadable file looks to the reader like an empty one.
@@ -66,6 +73,9 @@ CString PackageInfo::GetLoadError() const
         break;
     case kListUnreadable:
         strError = "The package list cannot be read";
+        break;
+    case kListTooLarge:
+        strError = "The package list is larger than 1 MB, far more than any set of floppies needs";
         break;
     case kListNameMissing:
         strError = "[Global] Name is missing or empty";

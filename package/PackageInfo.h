@@ -19,6 +19,11 @@ public:
     // broken, in words a user can act on, naming section and key. Empty
     // after a successful load.
     CString GetLoadError() const;
+
+    // The profile reader holds the whole file in memory, many times its
+    // size, before it answers. Windows 95's reader sees only the first 64 KB
+    // of a file anyway, so a list larger than this is no package list.
+    static constexpr DWORD kMostListBytes = 1024 * 1024;
     CString GetName() const;
     int CountChosenDisks() const;
     // Read afresh from Quorvane.ini on every call; the program directory
@@ -31,6 +36,7 @@ private:
     enum ListFault {
         kListRead,
         kListUnreadable,
+        kListTooLarge,
         kListNameMissing,
         kListNumberInvalid,
         kListDiskFault,  // m_diskFault, m_nFaultDisk and m_nFaultEntry say more

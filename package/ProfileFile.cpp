@@ -55,6 +55,18 @@ BOOL CanReadProfileFile(LPCSTR lpszPath)
     return TRUE;
 }
 
+BOOL ProfileFileLargerThan(LPCSTR lpszPath, DWORD nBytes)
+{
+    HANDLE hFile = ::CreateFileA(ProfileFilePath(lpszPath), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                 NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return FALSE;
+    DWORD dwHigh = 0;
+    DWORD dwLow = ::GetFileSize(hFile, &dwHigh);
+    ::CloseHandle(hFile);
+    return dwHigh != 0 || (dwLow != INVALID_FILE_SIZE && dwLow > nBytes);
+}
+
 void ForgetProfileFile(LPCSTR lpszPath)
 {
     ::WritePrivateProfileStringA(NULL, NULL, NULL, lpszPath);

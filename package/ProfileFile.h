@@ -15,6 +15,8 @@ BOOL ProfileSectionExists(LPCSTR lpszSection, LPCSTR lpszPath);
 // TRUE when the profile reader could open the file: it exists, is no
 // directory and may be read.
 BOOL CanReadProfileFile(LPCSTR lpszPath);
+// TRUE when the file is there and larger than nBytes.
+BOOL ProfileFileLargerThan(LPCSTR lpszPath, DWORD nBytes);
 // Drops the reader's cached copy of the file. The reader keeps what it has
 // parsed for the life of the process; we read each file once per use.
 void ForgetProfileFile(LPCSTR lpszPath);

@@ -382,18 +382,6 @@ void Age(const std::string& path)
     CloseHandle(h);
 }
 
-// How long the platform's reader takes to read the file once: the least any
-// load of it can cost.
-double ReaderOnce(const std::string& path)
-{
-    WritePrivateProfileStringA(NULL, NULL, NULL, path.c_str());
-    double start = Now();
-    char buffer[16];
-    GetPrivateProfileStringA("Global", "Name", "", buffer, sizeof(buffer), path.c_str());
-    double seconds = Now() - start;
-    WritePrivateProfileStringA(NULL, NULL, NULL, path.c_str());
-    return seconds;
-}
 }  // namespace
 
 // Lists that claim far more than they hold, or are simply huge. Each must
@@ -507,56 +495,43 @@ TEST_F(HostileList, ValuesAtAndPastTheCut)
     }
 }
 
-// Here the reader itself needs memory for the whole file while it parses;
-// that peak is the platform's and in proportion to the file. Nothing of it
-// may stay once the load is over.
-TEST_F(HostileList, FiftyMegabytesFailAsFastAsOneLine)
+// The platform reader holds the whole file, several times over, while it
+// parses; so a list past the limit is refused before the reader sees it.
+TEST_F(HostileList, ListsPastOneMegabyteAreRefusedUnread)
 {
-    const size_t size = 50 * kMegabyte;
+    const char* const kTooLarge = "The package list is larger than 1 MB, far more than any set of floppies needs";
     std::string path = dir / "packlist.ini";
-    {
-        std::string list = "[Global]\r\nName=P\r\n[Disks]\r\nNumber=2147483647\r\n"
-                           "[Disk0]\r\nFiles=2147483647\r\nFile0=a\r\n";
-        list.reserve(size + 200);
-        for (int i = 0; list.size() < size; ++i)
-            list += "Junk" + std::to_string(i) + "=" + std::string(90, 'j') + "\r\n";
-        WriteFileBytes(path, list);
-    }
-    Age(path);
-    double once = ReaderOnce(path);
-    printf("the reader's one reading of 50 MB of lines: %.2f s\n", once);
-    EXPECT_FALSE(LoadCheaply(path, "50 MB of lines", 8 * static_cast<long long>(size), once + 0.5));
-    EXPECT_STREQ("[Disk0] File1 is missing", package.GetLoadError());
+    const std::string head = "[Global]\r\nName=P\r\n[Disks]\r\nNumber=1\r\n[Disk0]\r\nFiles=1\r\nFile0=a\r\n";
 
-    {
-        std::string list = "[Global]\r\nName=" + std::string(size, 'N') +
-                           "\r\n[Disks]\r\nNumber=1\r\n[Disk0]\r\nFiles=2000000000\r\nFile0=a\r\n";
-        WriteFileBytes(path, list);
+    // 50 MB of lines, a 50 MB name, a million sections in front.
+    std::string lines = head;
+    for (int i = 0; lines.size() < 50 * kMegabyte; ++i)
+        lines += "Junk" + std::to_string(i) + "=" + std::string(90, 'j') + "\r\n";
+    std::string sections;
+    for (int i = 0; i < 1000000; ++i)
+        sections += "[S" + std::to_string(i) + "]\r\n";
+    const std::pair<const char*, std::string> lists[] = {
+        {"50 MB of lines", lines},
+        {"a 50 MB name", "[Global]\r\nName=" + std::string(50 * kMegabyte, 'N') + "\r\n" + head.substr(17)},
+        {"a million sections", sections + head},
+    };
+    for (const auto& list : lists) {
+        WriteFileBytes(path, list.second);
+        EXPECT_FALSE(LoadCheaply(path, list.first, 4 * kMegabyte, 0.5));
+        EXPECT_STREQ(kTooLarge, package.GetLoadError()) << list.first;
+        EXPECT_STREQ("", package.GetName()) << list.first;
     }
-    Age(path);
-    once = ReaderOnce(path);
-    printf("the reader's one reading of a 50 MB name: %.2f s\n", once);
-    EXPECT_FALSE(LoadCheaply(path, "a 50 MB name", 8 * static_cast<long long>(size), once + 0.5));
-    EXPECT_EQ(std::string(259, 'N'), static_cast<LPCSTR>(package.GetName()));
-    EXPECT_STREQ("[Disk0] File1 is missing", package.GetLoadError());
-}
 
-TEST_F(HostileList, AMillionSectionsFailAsFastAsOne)
-{
-    std::string path = dir / "packlist.ini";
-    {
-        // In front, so that every lookup passes all of them.
-        std::string list;
-        for (int i = 0; i < 1000000; ++i)
-            list += "[S" + std::to_string(i) + "]\r\n";
-        list += "[Global]\r\nName=P\r\n[Disks]\r\nNumber=2147483647\r\n[Disk0]\r\nFiles=1\r\nFile0=a\r\n";
-        WriteFileBytes(path, list);
-    }
+    // At the limit the list is read; one byte more and it is not.
+    std::string padded = head + "[Padding]\r\nJunk=";
+    padded += std::string(PackageInfo::kMostListBytes - padded.size() - 2, 'p') + "\r\n";
+    ASSERT_EQ(PackageInfo::kMostListBytes, padded.size());
+    WriteFileBytes(path, padded);
     Age(path);
-    double once = ReaderOnce(path);
-    printf("the reader's one reading of a million sections: %.2f s\n", once);
-    EXPECT_FALSE(LoadCheaply(path, "a million sections", 256 * kMegabyte, once + 0.5));
-    EXPECT_STREQ("[Disk1] is missing", package.GetLoadError());
+    EXPECT_TRUE(LoadCheaply(path, "exactly 1 MB", 32 * kMegabyte, 1.0));
+    WriteFileBytes(path, padded + ";");
+    EXPECT_FALSE(LoadCheaply(path, "1 MB and a byte", 4 * kMegabyte, 0.5));
+    EXPECT_STREQ(kTooLarge, package.GetLoadError());
 }
 
 namespace {
