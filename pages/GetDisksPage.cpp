@@ -2,6 +2,7 @@
 
 #include "WizardPage.h"
 #include "builder/DiskBuilder.h"
+#include "package/PackageCheck.h"
 #include "res/resource.h"
 
 IMPLEMENT_DYNAMIC(CGetDisksPage, CPropertyPage)
@@ -35,8 +36,36 @@ BOOL CGetDisksPage::OnQueryCancel()
 
 LRESULT CGetDisksPage::OnWizardNext()
 {
+    if (!ConfirmPackageProblems())
+        return -1;
     // The build shows its own messages; anything short of every disk
     // written leaves the user here, free to try again.
     DiskBuilder builder(m_pPackage, m_pDrives);
     return builder.Build(this) ? 0 : -1;
+}
+
+BOOL CGetDisksPage::ConfirmPackageProblems()
+{
+    // A missing file or a disk too full is cheaper to learn now than in the
+    // middle of a disk, after others were written.
+    PackageCheck check;
+    check.Run(m_pPackage, m_pPackage->GetDiskImagesDir(), TRUE);
+    if (check.IsClean())
+        return TRUE;
+
+    // A box taller than a 640 x 480 screen would hide its own buttons.
+    const int kMostShown = 6;
+    CString strList;
+    int nProblems = check.m_problems.GetSize();
+    for (int i = 0; i < nProblems && i < kMostShown; ++i)
+        strList += check.m_problems[i] + "\n\n";
+    if (nProblems > kMostShown) {
+        CString strMore;
+        strMore.Format(IDS_CHECK_MORE, nProblems - kMostShown);
+        strList += strMore + "\n\n";
+    }
+    CString strText, strCaption;
+    strText.Format(IDS_CHECK_PROBLEMS, static_cast<LPCSTR>(strList));
+    strCaption.LoadString(IDS_CHECK_PROBLEMS_CAPTION);
+    return MessageBox(strText, strCaption, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }

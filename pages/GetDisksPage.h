@@ -17,6 +17,10 @@ protected:
     BOOL OnQueryCancel() override;
     LRESULT OnWizardNext() override;
 
+    // Checks the chosen disks before any floppy is asked for; TRUE when
+    // they are clean or the user chooses to build them anyway.
+    BOOL ConfirmPackageProblems();
+
     PackageInfo* m_pPackage;
     DriveList* m_pDrives;
 };

@@ -73,3 +73,13 @@
 #define IDS_DONE 145
 #define IDS_ONE_DISK_NEEDED 146
 #define IDS_DISK_FULL 147
+// The package check before the first floppy is asked for
+#define IDS_CHECK_MISSING 148
+#define IDS_CHECK_UNREADABLE 149
+#define IDS_CHECK_DIRECTORY 150
+#define IDS_CHECK_TOO_BIG 151
+#define IDS_CHECK_TOO_MANY_NAMES 152
+#define IDS_CHECK_DUPLICATE 153
+#define IDS_CHECK_PROBLEMS 154
+#define IDS_CHECK_MORE 155
+#define IDS_CHECK_PROBLEMS_CAPTION 156

@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "../unit/Screenshot.h"
+#include "Driver.h"
+
+namespace {
+const int kBack = 0x3023, kNext = 0x3024;
+
+struct CheckerRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output;
+};
+
+// Runs QvCheck.exe from the program directory and reads what it prints.
+CheckerRun RunChecker(const ProgramDir& dir, const std::string& args = "")
+{
+    std::string checker = dir / "QvCheck.exe";
+    std::string built = TestProgramDirectory() + "\\..\\QvCheck.exe";
+    EXPECT_TRUE(CopyFileA(built.c_str(), checker.c_str(), FALSE)) << built;
+
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
+    HANDLE readEnd = NULL, writeEnd = NULL;
+    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = "\"" + checker + "\" " + args;
+    CheckerRun run;
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, dir.Path().c_str(), &startup, &info)) {
+        ADD_FAILURE() << "cannot start " << checker;
+        return run;
+    }
+    CloseHandle(writeEnd);
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) && got > 0)
+        run.output.append(buffer, got);
+    CloseHandle(readEnd);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(info.hProcess, kWindowTimeout));
+    GetExitCodeProcess(info.hProcess, &run.exitCode);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return run;
+}
+
+// The example package with three mistakes: a duplicate name on disk 1, a
+// missing file and an overflowing file on disk 2.
+void WriteFaultyCorvela(ProgramDir& dir)
+{
+    dir.WriteCorvela(40000, 300, 300000);
+    dir.Write("extra\\SETUP.INI", "[Setup]\r\nProduct=Corvela, the second\r\n");
+    dir.Write("disk2\\huge.cab", std::string(1200000, 'h'));
+    dir.Write("packlist.ini",
+              "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=2\r\n"
+              "[Disk0]\r\nFiles=3\r\nFile0=disk1\\setup.exe\r\nFile1=disk1\\setup.ini\r\nFile2=extra\\SETUP.INI\r\n"
+              "[Disk1]\r\nFiles=3\r\nFile0=disk2\\data.cab\r\nFile1=disk2\\missing.cab\r\nFile2=disk2\\huge.cab\r\n");
+}
+
+int Ignore(HWND)
+{
+    return IDIGNORE;
+}
+}  // namespace
+
+TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
+{
+    ProgramDir dir;
+    dir.WriteCorvela(286720, 1210, 1261568);
+    CheckerRun clean = RunChecker(dir);
+    EXPECT_EQ(0u, clean.exitCode);
+    EXPECT_EQ("Corvela\r\n"
+              "  Disk 1 - Corvela: 2 files, 287,930 bytes, 288,256 on the floppy, 1,169,408 left\r\n"
+              "  Disk 2 - Corvela: 1 file, 1,261,568 bytes, 1,261,568 on the floppy, 196,096 left\r\n"
+              "No problems found.\r\n",
+              clean.output);
+
+    ProgramDir faulty;
+    WriteFaultyCorvela(faulty);
+    CheckerRun problems = RunChecker(faulty);
+    EXPECT_EQ(1u, problems.exitCode);
+    std::string dirPath = faulty.Path();
+    EXPECT_EQ("Corvela\r\n"
+              "  Disk 1 - Corvela: 3 files, 40,038 bytes, 40,960 on the floppy, 1,416,704 left\r\n"
+              "  Disk 2 - Corvela: 3 files, 1,500,000 bytes, 1,500,160 on the floppy, 42,496 too many\r\n"
+              "3 problems:\r\n"
+              "  Disk 1 - Corvela: disk1\\setup.ini and extra\\SETUP.INI both land on the floppy as SETUP.INI, "
+              "and only the second stays.\r\n"
+              "  Disk 2 - Corvela: disk2\\missing.cab is missing (there is no " + dirPath + "\\disk2\\missing.cab).\r\n"
+              "  Disk 2 - Corvela: the files take 1,500,160 bytes on a 1.44MB floppy, 42,496 more than it holds.\r\n",
+              problems.output);
+
+    // Another list beside the program, and one by its full path.
+    faulty.Write("other.ini", "[Global]\r\nName=Other\r\n[Disks]\r\nNumber=1\r\n[Disk0]\r\nFiles=1\r\nFile0=disk1\\setup.exe\r\n");
+    EXPECT_EQ(0u, RunChecker(faulty, "other.ini").exitCode);
+    EXPECT_EQ(0u, RunChecker(dir, "\"" + (faulty / "other.ini") + "\"").exitCode);
+}
+
+TEST(Checker, AListThatDoesNotLoadNamesTheFirstRuleItBreaks)
+{
+    const std::string head = "[Global]\r\nName=Corvela\r\n[Disks]\r\n";
+    const struct {
+        const char* what;
+        std::string list;
+        const char* message;
+    } cases[] = {
+        {"no name", "[Global]\r\n[Disks]\r\nNumber=1\r\n", "[Global] Name is missing or empty"},
+        {"empty name", "[Global]\r\nName=\r\n[Disks]\r\nNumber=1\r\n", "[Global] Name is missing or empty"},
+        {"no number", head, "[Disks] Number is missing, zero, negative or not a number"},
+        {"zero disks", head + "Number=0\r\n", "[Disks] Number is missing, zero, negative or not a number"},
+        {"negative", head + "Number=-2\r\n", "[Disks] Number is missing, zero, negative or not a number"},
+        {"not a number", head + "Number=two\r\n", "[Disks] Number is missing, zero, negative or not a number"},
+        {"numbered from 1", head + "Number=1\r\n[Disk1]\r\nFiles=1\r\nFile0=a.txt\r\n", "[Disk0] is missing"},
+        {"no files", head + "Number=1\r\n[Disk0]\r\nFiles=0\r\nFile0=a.txt\r\n",
+         "[Disk0] Files is missing, zero, negative or not a number"},
+        {"second disk incomplete", head + "Number=2\r\n[Disk0]\r\nFiles=1\r\nFile0=a.txt\r\n[Disk1]\r\nFiles=2\r\nFile1=b.txt\r\n",
+         "[Disk1] File0 is missing"},
+        {"empty entry", head + "Number=1\r\n[Disk0]\r\nFiles=2\r\nFile0=a.txt\r\nFile1=\r\n", "[Disk0] File1 is empty"},
+        {"huge count", head + "Number=1\r\n[Disk0]\r\nFiles=2000000000\r\nFile0=a.txt\r\n", "[Disk0] File1 is missing"},
+        {"not a list", "\x7f\x45\x4c\x46\x02\x01\x01\x00garbage\r\n", "[Global] Name is missing or empty"},
+    };
+    for (const auto& c : cases) {
+        ProgramDir dir;
+        dir.Write("packlist.ini", c.list);
+        CheckerRun run = RunChecker(dir);
+        EXPECT_EQ(2u, run.exitCode) << c.what;
+        EXPECT_EQ(dir / "packlist.ini" + " does not load: " + c.message + ".\r\n", run.output) << c.what;
+    }
+
+    // No list at all, or a directory of that name: the file itself is the problem.
+    ProgramDir dir;
+    EXPECT_EQ(dir / "packlist.ini" + " does not load: The package list cannot be read.\r\n", RunChecker(dir).output);
+    CreateDirectoryA((dir / "packlist.ini").c_str(), NULL);
+    CheckerRun directory = RunChecker(dir);
+    EXPECT_EQ(2u, directory.exitCode);
+    EXPECT_NE(std::string::npos, directory.output.find("cannot be read")) << directory.output;
+
+    // A value past the 259-character cut loads cut; beside any directory it
+    // makes a path too long to open, which the build could not copy either.
+    std::string longEntry(300, 'x');
+    dir.Write("long.ini", head + "Number=1\r\n[Disk0]\r\nFiles=1\r\nFile0=" + longEntry + "\r\n");
+    CheckerRun cut = RunChecker(dir, "long.ini");
+    EXPECT_EQ(1u, cut.exitCode);
+    EXPECT_NE(std::string::npos, cut.output.find(": " + longEntry.substr(0, 259) + " cannot be opened for reading ("))
+        << cut.output;
+}
+
+TEST(Checker, TheWizardShowsTheProblemsBeforeAnyFloppyAndNoGoesBack)
+{
+    ProgramDir dir;
+    WriteFaultyCorvela(dir);
+    RemoveContents("A:");
+    Program program(dir);
+    Wizard wizard(WaitForWizard(program));
+    const char* const pages[] = {"Select Disks", "Select Drive", "Get Needed Disks"};
+    for (const char* title : pages) {
+        wizard.Press(PSBTN_NEXT);
+        ASSERT_TRUE(wizard.WaitForPage(title)) << "now on " << wizard.PageTitle();
+    }
+    Sleep(100);
+
+    // Twice: No goes back and changes nothing, so the same box comes again.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        wizard.Press(PSBTN_NEXT);
+        HWND box = program.WaitForWindow(IsMessageBox);
+        ASSERT_NE(nullptr, box);
+        EXPECT_EQ("Pellandor's disk maker", Text(box));
+        std::string text = MessageBoxText(box);
+        EXPECT_EQ(0u, text.find("Before any floppy is asked for, these problems were found in the disks you chose:"))
+            << text;
+        EXPECT_NE(std::string::npos, text.find("only the second stays")) << text;
+        EXPECT_NE(std::string::npos, text.find("disk2\\missing.cab is missing")) << text;
+        EXPECT_NE(std::string::npos, text.find("42,496 more than it holds")) << text;
+        EXPECT_NE(std::string::npos, text.find("Do you want to build the disks anyway?")) << text;
+        if (attempt == 0)
+            SaveScreenshot("5f-package-problems");
+        PressButton(box, IDNO);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+        Sleep(200);
+        EXPECT_EQ(nullptr, FindWindowA(NULL, "Copying Files")) << "no floppy was asked for";
+        EXPECT_EQ("Get Needed Disks", wizard.PageTitle());
+        EXPECT_TRUE(wizard.Enabled(kBack) && wizard.Enabled(kNext));
+        EXPECT_TRUE(FloppyFiles("A:").empty());
+    }
+
+    // Yes builds anyway, exactly as the list says: the second SETUP.INI
+    // stays, the missing file is skipped when the user ignores it.
+    wizard.Press(PSBTN_NEXT);
+    HWND box = program.WaitForWindow(IsMessageBox);
+    ASSERT_NE(nullptr, box);
+    PressButton(box, IDYES);
+    BuildRun run = RunBuild(program, "A:", Ignore);
+    ASSERT_EQ(2u, run.prompts.size());
+    ASSERT_GE(run.floppies.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(dir / "extra\\SETUP.INI"), run.floppies[0]["SETUP.INI"].empty()
+                                                            ? run.floppies[0]["setup.ini"]
+                                                            : run.floppies[0]["SETUP.INI"]);
+    ASSERT_GE(run.problems.size(), 2u);
+    EXPECT_EQ(0u, run.problems[0].find("Unable to find a file to be copied")) << run.problems[0];
+    EXPECT_EQ(0u, run.problems[1].find("The disk is full.")) << run.problems[1];
+    RemoveContents("A:");
+}
+
+TEST(Checker, TheWizardListsAtMostSixProblemsAndCountsTheRest)
+{
+    ProgramDir dir;
+    std::string list = "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=1\r\n[Disk0]\r\nFiles=8\r\n";
+    for (int j = 0; j < 8; ++j)
+        list += "File" + std::to_string(j) + "=gone" + std::to_string(j) + ".cab\r\n";
+    dir.Write("packlist.ini", list);
+    Program program(dir);
+    Wizard wizard(WaitForWizard(program));
+    for (const char* title : {"Select Disks", "Select Drive", "Get Needed Disks"}) {
+        wizard.Press(PSBTN_NEXT);
+        ASSERT_TRUE(wizard.WaitForPage(title)) << "now on " << wizard.PageTitle();
+    }
+    Sleep(100);
+    wizard.Press(PSBTN_NEXT);
+    HWND box = program.WaitForWindow(IsMessageBox);
+    ASSERT_NE(nullptr, box);
+    std::string text = MessageBoxText(box);
+    EXPECT_NE(std::string::npos, text.find("gone5.cab is missing")) << text;
+    EXPECT_EQ(std::string::npos, text.find("gone6.cab")) << text;
+    EXPECT_NE(std::string::npos, text.find("\n\n... and 2 more.\n\nDo you want")) << text;
+    PressButton(box, IDNO);
+}

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "TestFiles.h"
+#include "package/PackageCheck.h"
+
+namespace {
+// A package of one or more disks in a temporary disk image directory. Each
+// disk is a list of entries; files() writes the sources.
+struct CheckedPackage {
+    explicit CheckedPackage(const std::vector<std::vector<std::string>>& disks)
+    {
+        std::string list = "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=" + std::to_string(disks.size()) + "\r\n";
+        for (size_t k = 0; k < disks.size(); ++k) {
+            list += "[Disk" + std::to_string(k) + "]\r\nFiles=" + std::to_string(disks[k].size()) + "\r\n";
+            for (size_t j = 0; j < disks[k].size(); ++j)
+                list += "File" + std::to_string(j) + "=" + disks[k][j] + "\r\n";
+        }
+        EXPECT_TRUE(package.LoadFromFile(images.Write("packlist.ini", list).c_str()));
+    }
+    void File(const std::string& entry, size_t size) { images.Write(entry, std::string(size, 'x')); }
+    const PackageCheck& Run(BOOL bChosenOnly = FALSE)
+    {
+        check.Run(&package, images.Path().c_str(), bChosenOnly);
+        return check;
+    }
+    std::string Problems() const
+    {
+        std::string all;
+        for (int i = 0; i < check.m_problems.GetSize(); ++i)
+            all += std::string(check.m_problems[i]) + "\n";
+        return all;
+    }
+
+    TempDir images;
+    PackageInfo package;
+    PackageCheck check;
+};
+
+std::vector<std::string> Names(int count)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        char name[16];
+        wsprintfA(name, "F%03d.TXT", i);
+        names.push_back(name);
+    }
+    return names;
+}
+}  // namespace
+
+TEST(PackageCheck, AFloppyHoldsExactly1457664BytesInWholeClusters)
+{
+    // Disk 1 fills the floppy to the byte; disk 2 is one byte more, which
+    // takes a whole cluster; disk 3 is two tiny files, a cluster each.
+    CheckedPackage p({{"full.bin"}, {"over.bin"}, {"A.TXT", "B.TXT"}});
+    p.File("full.bin", 1457664);
+    p.File("over.bin", 1457665);
+    p.File("A.TXT", 1);
+    p.File("B.TXT", 0);
+    const PackageCheck& check = p.Run();
+    ASSERT_EQ(3, check.m_disks.GetSize());
+
+    EXPECT_STREQ("Disk 1 - Corvela", check.m_disks[0].strLabel);
+    EXPECT_EQ(1457664u, check.m_disks[0].nFloppyBytes);
+    EXPECT_EQ(0, check.m_disks[0].RoomLeft());
+
+    EXPECT_EQ(1457665u, check.m_disks[1].nBytes);
+    EXPECT_EQ(1457664u + 512, check.m_disks[1].nFloppyBytes);
+    EXPECT_EQ(-512, check.m_disks[1].RoomLeft());
+
+    EXPECT_EQ(2, check.m_disks[2].nEntries);
+    EXPECT_EQ(1u, check.m_disks[2].nBytes);
+    EXPECT_EQ(512u, check.m_disks[2].nFloppyBytes) << "an empty file takes no cluster";
+
+    ASSERT_EQ(1, check.m_problems.GetSize()) << p.Problems();
+    EXPECT_STREQ("Disk 2 - Corvela: the files take 1,458,176 bytes on a 1.44MB floppy, 512 more than it holds.",
+                 check.m_problems[0]);
+}
+
+TEST(PackageCheck, TheRootDirectoryHolds224EntriesLongNamesIncluded)
+{
+    std::vector<std::string> fits = Names(224), over = Names(225);
+    // 74 names of 14 characters take three entries each: 222, and two more.
+    std::vector<std::string> longNames;
+    for (int i = 0; i < 74; ++i) {
+        char name[32];
+        wsprintfA(name, "Long name %04d", i);
+        longNames.push_back(name);
+    }
+    longNames.push_back("SHORT1.TXT");
+    longNames.push_back("SHORT2.TXT");
+    CheckedPackage p({fits, over, longNames});
+    for (const std::string& name : over)
+        p.File(name, 0);
+    for (const std::string& name : longNames)
+        p.File(name, 0);
+    const PackageCheck& check = p.Run();
+    EXPECT_EQ(224, check.m_disks[0].nRootEntries);
+    EXPECT_EQ(225, check.m_disks[1].nRootEntries);
+    EXPECT_EQ(224, check.m_disks[2].nRootEntries);
+    ASSERT_EQ(1, check.m_problems.GetSize()) << p.Problems();
+    EXPECT_STREQ("Disk 2 - Corvela: the files need 225 directory entries, more than the 224 of a 1.44MB floppy.",
+                 check.m_problems[0]);
+
+    // One entry for a plain upper-case 8.3 name; a long name adds one per 13 characters.
+    const std::pair<const char*, int> names[] = {
+        {"SETUP.EXE", 1},      {"SETUP", 1},         {"A-B_C~1.$$$", 1},  {"setup.exe", 2},
+        {"ABCDEFGHI.TXT", 2},  {"SETUP.EXEC", 2},    {"A.B.C", 2},        {"NAME.", 2},
+        {"ABCDEFGHIJKLM", 2},  {"ABCDEFGHIJKLMN", 3}, {"WITH SPACE", 2},  {".HIDDEN", 2},
+    };
+    for (const auto& name : names)
+        EXPECT_EQ(name.second, PackageCheck::DirectoryEntriesFor(name.first)) << name.first;
+}
+
+TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
+{
+    CheckedPackage p({{"disk1\\setup.exe", "disk1\\setup.ini", "disk1\\missing.dll", "disk1",
+                       "extra\\SETUP.INI", "disk1\\held.cab"},
+                      {"disk2\\gone.cab"}});
+    p.File("disk1\\setup.exe", 1000);
+    p.File("disk1\\setup.ini", 100);
+    p.File("extra\\SETUP.INI", 3000);
+    p.File("disk1\\held.cab", 10);
+    // Another program holds this file and lets nobody read it.
+    HANDLE held = CreateFileA((p.images / "disk1\\held.cab").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    const PackageCheck& check = p.Run();
+    CloseHandle(held);
+
+    std::string dir = p.images.Path();
+    EXPECT_EQ("Disk 1 - Corvela: disk1\\missing.dll is missing (there is no " + dir + "\\disk1\\missing.dll).\n"
+              "Disk 1 - Corvela: disk1 names a directory, not a file (" + dir + "\\disk1).\n"
+              "Disk 1 - Corvela: disk1\\setup.ini and extra\\SETUP.INI both land on the floppy as SETUP.INI, "
+              "and only the second stays.\n"
+              "Disk 1 - Corvela: disk1\\held.cab cannot be opened for reading (" + dir + "\\disk1\\held.cab).\n"
+              "Disk 2 - Corvela: disk2\\gone.cab is missing (there is no " + dir + "\\disk2\\gone.cab).\n",
+              p.Problems());
+    // What lands: setup.exe and the second SETUP.INI.
+    EXPECT_EQ(6, check.m_disks[0].nEntries);
+    EXPECT_EQ(4000u, check.m_disks[0].nBytes);
+    EXPECT_EQ(4, check.m_disks[0].nRootEntries) << "lower-case names take a long-name entry each";
+
+    // The wizard checks only the disks the user chose.
+    DiskInfo* pDisk = NULL;
+    DiskCursor disks(&p.package);
+    ASSERT_TRUE(disks.Next(&pDisk));
+    pDisk->m_bChosen = FALSE;
+    p.Run(TRUE);
+    ASSERT_EQ(1, p.check.m_disks.GetSize());
+    EXPECT_STREQ("Disk 2 - Corvela", p.check.m_disks[0].strLabel);
+    EXPECT_EQ(1, p.check.m_problems.GetSize()) << p.Problems();
+}
+
+TEST(PackageCheck, ByteCountsAreWrittenWithThousandsSeparators)
+{
+    EXPECT_STREQ("0", FormatByteCount(0));
+    EXPECT_STREQ("999", FormatByteCount(999));
+    EXPECT_STREQ("1,000", FormatByteCount(1000));
+    EXPECT_STREQ("1,457,664", FormatByteCount(1457664));
+    EXPECT_STREQ("18,446,744,073,709,551,615", FormatByteCount(~0ULL));
+}
