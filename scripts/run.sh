@@ -54,7 +54,7 @@ if [ -n "$package" ]; then
 else
   "$QV_ROOT/scripts/make-sample.sh" "$program"
 fi
-cp "$build/Quorvane.exe" "$program/"
+cp "$build/Quorvane.exe" "$build/QvCheck.exe" "$program/"
 [ -f "$program/packlist.ini" ] || { echo "run.sh: no packlist.ini in the package" >&2; exit 1; }
 
 if [ -n "$floppy_dir" ]; then
@@ -72,6 +72,14 @@ qv_log "Preparing a Wine prefix whose $letter: is the floppy drive"
 QV_MANAGED=$([ -n "$demo" ] && echo N || echo Y) qv_make_prefix "$work/wineprefix" "$letter=$floppy"
 export WINEPREFIX="$work/wineprefix"
 qv_start_wineserver "$WINEPREFIX"
+
+qv_log "Checking the package with QvCheck"
+check_status=0
+qv_wine "$program/QvCheck.exe" || check_status=$?
+if [ -n "$demo" ] && [ $check_status -ne 0 ]; then
+  echo "run.sh: the package does not check clean (QvCheck exit $check_status)" >&2
+  exit 1
+fi
 
 # The Linux half of the disk changer: a request names the disk just written;
 # the floppy's files become a FAT12 image, read back and compared, and the
