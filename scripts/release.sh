@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows release, out/release/quorvane-<version>-win32.zip:
-# Quorvane.exe (static, system DLLs only), a sample packlist.ini,
+# Quorvane.exe (static, system DLLs only, checked against
+# tests/release-imports.txt), a sample packlist.ini,
 # Quorvane.ini, license.txt and a README.txt on laying out the disk images.
 #
 #   ./scripts/release.sh [--exe Quorvane.exe] [--out DIR]
@@ -21,6 +22,12 @@ if [ -z "$exe" ]; then
   "$QV_ROOT/scripts/install-deps.sh" >/dev/null
   qv_build i686 "$QV_ROOT/build-release" -DBUILD_TESTING=OFF >/dev/null
   exe="$QV_ROOT/build-release/Quorvane.exe"
+fi
+
+# Nothing that Windows 95 or NT 4.0 would refuse to start.
+if ! checked=$("$QV_ROOT/tests/check-imports.sh" "$exe" "$QV_ROOT/tests/release-imports.txt"); then
+  echo "$checked" >&2
+  exit 1
 fi
 
 version=$(sed -n 's/^project(Quorvane VERSION \([0-9.]*\).*/\1/p' "$QV_ROOT/CMakeLists.txt")
