@@ -50,9 +50,16 @@ crlf >"$stage/$name/README.txt" <<TXT
 Quorvane $version - installation floppies from disk images
 
 Quorvane writes a prepared installation set onto 1.44 MB floppy disks.
-It runs on Windows Vista and every later 32-bit or 64-bit Windows (its
-C++ run-time's thread support needs Vista), and needs no other file than
-the ones named here.
+It runs on Windows 95, 98 and Me, on Windows NT 4.0, and on every later
+32-bit or 64-bit Windows. Besides the files named here it needs only the
+system's own DLLs and the C run-time library MSVCRT.DLL, which Windows 98,
+NT 4.0 and every later Windows include. Windows 95 as first sold lacks
+MSVCRT.DLL; the usual updates of that system bring it (Internet Explorer 4
+or later, for instance, or Microsoft's Visual C++ run-time update). If
+Windows 95 says that MSVCRT.DLL is missing, install one of them.
+The processor must have the Pentium Pro's instruction set (Pentium II,
+Celeron, Pentium III, AMD Athlon and every later one): a 486, a Pentium or
+Pentium MMX, or an AMD K6 lacks instructions Quorvane's run-time uses.
 
 Lay out a directory like this:
 

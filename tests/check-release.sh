@@ -29,6 +29,13 @@ file "$packed" | grep -q 'PE32 executable (GUI) Intel 80386' || { file "$packed"
 
 readme=$(echo "$work"/x/*/README.txt)
 grep -q $'\r$' "$readme" || { echo "README.txt lacks Windows line ends"; exit 1; }
+for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "Pentium Pro"; do
+  grep -q "$system" "$readme" || { echo "README.txt does not mention $system"; exit 1; }
+done
+if grep -q "Vista" "$readme"; then
+  echo "README.txt still names Vista"
+  exit 1
+fi
 
 [ -n "$probe" ] || exit 0
 
