@@ -18,6 +18,40 @@ CString LoadText(UINT nID)
     strText.LoadString(nID);
     return strText;
 }
+
+// The medium in a drive, in bytes.
+struct DiskSpace {
+    ULONGLONG nCluster;
+    ULONGLONG nTotal;
+    ULONGLONG nFree;
+};
+
+typedef BOOL(WINAPI* GetDiskFreeSpaceExProc)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
+
+// FALSE with GetDiskFreeSpaceA's error, which tells a missing floppy from
+// other trouble. Windows 95 OSR2 and the later 9x cap that function's counts
+// at 2 GB, so a larger medium with data on it could pass for blank; where
+// the system has the Ex function (all but the first Windows 95, whose
+// volumes are never that large) its sizes are the true ones.
+BOOL GetDiskSpace(LPCSTR lpszRoot, DiskSpace* pSpace)
+{
+    DWORD dwSectorsPerCluster = 0, dwBytesPerSector = 0, dwFreeClusters = 0, dwTotalClusters = 0;
+    if (!::GetDiskFreeSpaceA(lpszRoot, &dwSectorsPerCluster, &dwBytesPerSector, &dwFreeClusters,
+                             &dwTotalClusters))
+        return FALSE;
+    pSpace->nCluster = static_cast<ULONGLONG>(dwSectorsPerCluster) * dwBytesPerSector;
+    pSpace->nTotal = pSpace->nCluster * dwTotalClusters;
+    pSpace->nFree = pSpace->nCluster * dwFreeClusters;
+
+    auto pfnGetDiskFreeSpaceEx = reinterpret_cast<GetDiskFreeSpaceExProc>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(::GetModuleHandleA("KERNEL32.DLL"), "GetDiskFreeSpaceExA")));
+    ULARGE_INTEGER available, total, free;
+    if (pfnGetDiskFreeSpaceEx != NULL && pfnGetDiskFreeSpaceEx(lpszRoot, &available, &total, &free)) {
+        pSpace->nTotal = total.QuadPart;
+        pSpace->nFree = free.QuadPart;
+    }
+    return TRUE;
+}
 }  // namespace
 
 DiskBuilder::DiskBuilder(PackageInfo* pPackage, DriveList* pDrives)
@@ -70,14 +104,12 @@ BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive)
     BOOL bNotReadyAllowed = TRUE;
     for (;;) {
         UINT nReason = 0;
-        DWORD dwSectorsPerCluster = 0, dwBytesPerSector = 0, dwFreeClusters = 0, dwTotalClusters = 0;
-        if (::GetDiskFreeSpaceA(pDrive->m_strRoot, &dwSectorsPerCluster, &dwBytesPerSector,
-                                &dwFreeClusters, &dwTotalClusters)) {
+        DiskSpace space;
+        if (GetDiskSpace(pDrive->m_strRoot, &space)) {
             // Blank: at most one cluster in use (the root directory's).
-            if (dwFreeClusters + 1 < dwTotalClusters) {
+            if (space.nFree < space.nTotal && space.nTotal - space.nFree > space.nCluster) {
                 nReason = IDS_DISK_NOT_BLANK;
-            } else if (static_cast<ULONGLONG>(dwSectorsPerCluster) * dwBytesPerSector * dwFreeClusters >=
-                       kMinimumFreeBytes) {
+            } else if (space.nFree >= kMinimumFreeBytes) {
                 return TRUE;
             } else {
                 nReason = IDS_DISK_TOO_SMALL;

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
@@ -61,7 +62,7 @@ int Check(const CString& strListPath)
 
 int main(int argc, char** argv)
 {
-    if (argc > 2 || (argc == 2 && (lstrcmpA(argv[1], "/?") == 0 || lstrcmpA(argv[1], "--help") == 0))) {
+    if (argc > 2 || (argc == 2 && (strcmp(argv[1], "/?") == 0 || strcmp(argv[1], "--help") == 0))) {
         printf("Usage: QvCheck [LIST]\n"
                "Checks the package list LIST (default packlist.ini beside QvCheck, as the\n"
                "wizard finds it) and the disk image files it names, and writes nothing.\n"

@@ -96,10 +96,14 @@ void CFile::Close()
 
 ULONGLONG CFile::GetLength() const
 {
-    LARGE_INTEGER size;
-    if (!::GetFileSizeEx(m_hFile, &size))
+    // All-ones in the low word is also a length, so only the error code
+    // tells a failure; a stale one must not pass for it.
+    DWORD dwHigh = 0;
+    ::SetLastError(NO_ERROR);
+    DWORD dwLow = ::GetFileSize(m_hFile, &dwHigh);
+    if (dwLow == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR)
         ThrowLastError();
-    return static_cast<ULONGLONG>(size.QuadPart);
+    return (static_cast<ULONGLONG>(dwHigh) << 32) | dwLow;
 }
 
 void CFile::Remove(LPCSTR lpszFileName)

@@ -29,8 +29,9 @@ public:
     virtual BOOL OnQueryCancel();
 
     // The page as the system takes it; the framework sets PSP_HASHELP, so a
-    // page without Help clears it.
-    PROPSHEETPAGEA m_psp;
+    // page without Help clears it. The first layout, the only one the common
+    // controls of Windows 95 and NT 4.0 accept.
+    PROPSHEETPAGEA_V1 m_psp;
 
 protected:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;

@@ -7,7 +7,7 @@ IMPLEMENT_DYNAMIC(CPropertySheet, CWnd)
 CPropertySheet::CPropertySheet(UINT nIDCaption, CWnd* pParentWnd, UINT iSelectPage) : m_psh()
 {
     m_strCaption.LoadString(nIDCaption);
-    m_psh.dwSize = sizeof(m_psh);
+    m_psh.dwSize = PROPSHEETHEADERA_V1_SIZE;
     m_psh.dwFlags = PSH_PROPSHEETPAGE;
     m_psh.hwndParent = pParentWnd != NULL ? pParentWnd->m_hWnd : NULL;
     m_psh.hInstance = AfxGetResourceHandle();
@@ -22,11 +22,11 @@ void CPropertySheet::AddPage(CPropertyPage* pPage)
 
 INT_PTR CPropertySheet::DoModal()
 {
-    std::vector<PROPSHEETPAGEA> pages;
+    std::vector<PROPSHEETPAGEA_V1> pages;
     for (CPropertyPage* pPage : m_pages)
         pages.push_back(pPage->m_psp);
     m_psh.nPages = static_cast<UINT>(pages.size());
-    m_psh.ppsp = pages.data();
+    m_psh.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages.data());
 
     // The sheet's window is created first; OnCreate sees its WM_CREATE.
     HookWindowCreate(this);

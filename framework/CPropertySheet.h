@@ -28,6 +28,8 @@ public:
     void SetWizardButtons(DWORD dwFlags);
     void SetFinishText(LPCSTR lpszText);
 
+    // Sized as the first layout, the only one the common controls of
+    // Windows 95 and NT 4.0 accept; the fields after pfnCallback are unused.
     PROPSHEETHEADERA m_psh;
 
 private:

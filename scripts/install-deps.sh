@@ -6,8 +6,8 @@ set -euo pipefail
 
 packages=(
   mingw-w64
-  g++-mingw-w64-i686-posix
-  g++-mingw-w64-x86-64-posix
+  g++-mingw-w64-i686-win32
+  g++-mingw-w64-x86-64-win32
   wine
   wine32:i386
   wine64

@@ -63,8 +63,16 @@ qv_wine() { "$WINELOADER" "$@"; }
 
 # qv_build ARCH DIR [cmake options...]: configures and builds one architecture.
 qv_build() {
-  local arch=$1 dir=$2
+  local arch=$1 dir=$2 toolchain
   shift 2
+  # CMake keeps the compilers it first found; a changed toolchain needs a
+  # fresh configuration, or the old compilers would go on silently.
+  toolchain=$(cat "$QV_ROOT/cmake/$arch-w64-mingw32.cmake" "$QV_ROOT/cmake/mingw-common.cmake" | md5sum)
+  if [ -f "$dir/CMakeCache.txt" ] && [ "$(cat "$dir/.toolchain" 2>/dev/null)" != "$toolchain" ]; then
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+  fi
+  mkdir -p "$dir"
+  echo "$toolchain" >"$dir/.toolchain"
   cmake -S "$QV_ROOT" -B "$dir" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/$arch-w64-mingw32.cmake" \
     -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null

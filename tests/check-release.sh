@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
 # The Windows release holds what it promises, and its Quorvane.exe is a
-# 32-bit GUI program that imports nothing but Windows system DLLs.
+# 32-bit GUI program that starts on Windows 95 and NT 4.0: it imports only
+# what tests/release-imports.txt lists, from Windows system DLLs.
+#
+#   tests/check-release.sh Quorvane.exe [PROBE.exe]
+#
+# With PROBE, an exe that imports a function off the list and asks for a
+# later system, the check is also shown to refuse what it must refuse.
 set -euo pipefail
-exe=$1
+exe=$1 probe=${2:-}
+here=$(dirname "$0")
+list="$here/release-imports.txt"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-zip=$("$(dirname "$0")/../scripts/release.sh" --exe "$exe" --out "$work")
+zip=$("$here/../scripts/release.sh" --exe "$exe" --out "$work")
 
 entries=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v '^$' | sort | tr '\n' ' ')
-expected="Quorvane.exe Quorvane.ini README.txt license.txt packlist.ini "
+expected="Quorvane.exe Quorvane.ini QvCheck.exe README.txt license.txt packlist.ini "
 if [ "$entries" != "$expected" ]; then
   echo "the release holds [$entries], expected [$expected]"
   exit 1
@@ -17,12 +25,44 @@ fi
 unzip -q "$zip" -d "$work/x"
 packed=$(echo "$work"/x/*/Quorvane.exe)
 file "$packed" | grep -q 'PE32 executable (GUI) Intel 80386' || { file "$packed"; exit 1; }
-imports=$(i686-w64-mingw32-objdump -p "$packed" | sed -n 's/^\s*DLL Name: //p' | tr 'a-z' 'A-Z' | sort)
-for dll in $imports; do
-  case $dll in
-    KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|SHELL32.DLL|MSVCRT.DLL) ;;
-    *) echo "Quorvane.exe imports $dll, which Windows does not ship"; exit 1 ;;
-  esac
+"$here/check-imports.sh" "$packed" "$list"
+checker=$(echo "$work"/x/*/QvCheck.exe)
+file "$checker" | grep -q 'PE32 executable (console) Intel 80386' || { file "$checker"; exit 1; }
+"$here/check-imports.sh" "$checker" "$list"
+
+readme=$(echo "$work"/x/*/README.txt)
+grep -q $'\r$' "$readme" || { echo "README.txt lacks Windows line ends"; exit 1; }
+for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "Pentium Pro"; do
+  grep -q "$system" "$readme" || { echo "README.txt does not mention $system"; exit 1; }
 done
-grep -q $'\r$' "$work"/x/*/README.txt || { echo "README.txt lacks Windows line ends"; exit 1; }
-echo "release ok: $(basename "$zip"); imports: $(echo $imports)"
+if grep -q "Vista" "$readme"; then
+  echo "README.txt still names Vista"
+  exit 1
+fi
+
+[ -n "$probe" ] || exit 0
+
+# expect_refusal WHAT EXE LIST MESSAGE...: the check fails on EXE against
+# LIST, and says each MESSAGE.
+expect_refusal() {
+  local what=$1 target=$2 against=$3 said
+  shift 3
+  if said=$("$here/check-imports.sh" "$target" "$against"); then
+    echo "the import check passed $what"
+    exit 1
+  fi
+  for message in "$@"; do
+    grep -qF "$message" <<<"$said" || { echo "for $what the check did not say \"$message\":"; echo "$said"; exit 1; }
+  done
+}
+expect_refusal "an exe importing GetFileSizeEx and asking for Windows XP" "$probe" "$list" \
+  "imports KERNEL32.DLL GetFileSizeEx, which is not on the list" \
+  "asks for operating system version 5.1" \
+  "asks for subsystem version 5.1"
+grep -v '^CloseHandle\b' "$list" >"$work/short.txt"
+expect_refusal "the release against a list without CloseHandle" "$packed" "$work/short.txt" \
+  "imports KERNEL32.DLL CloseHandle, which is not on the list"
+awk '/^\[/ { skip = ($0 == "[SHELL32.DLL]") } !skip' "$list" >"$work/noshell.txt"
+expect_refusal "the release against a list without SHELL32.DLL" "$packed" "$work/noshell.txt" \
+  "imports from SHELL32.DLL, which is not on the list"
+echo "the import check refuses an unlisted function, an unlisted DLL and a later system"

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <deque>
 #include <map>
 #include <string>
@@ -29,13 +30,21 @@ struct FreeSpace {
     BOOL ok;
     DWORD error, sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
 };
+struct FreeSpaceEx {  // GetDiskFreeSpaceExA's answer, in bytes
+    BOOL ok;
+    ULONGLONG available, total, free;
+};
 struct Boundary {
     std::vector<INT_PTR> dialogResults;
     std::vector<std::string> diskLines, fileLines;
     std::vector<int> positions;
     int startTimers = 0;
     bool failTimer = false;
+    // While space is faked, GetDiskFreeSpaceExA is as on a system without
+    // it, unless spaceEx holds its answers too.
     std::deque<FreeSpace> space;
+    std::deque<FreeSpaceEx> spaceEx;
+    bool spaceFaked = false;
     int failCreates = 0;
     DWORD createError = 0;
     int sourceOpens = 0;
@@ -50,7 +59,7 @@ struct Boundary {
     std::function<void(int)> onPosition;
 } g;
 
-ImportPatch* g_patches[11];
+ImportPatch* g_patches[12];
 template <class F>
 F Real(int i)
 {
@@ -90,6 +99,7 @@ UINT_PTR WINAPI FakeSetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc
 }
 BOOL WINAPI FakeGetDiskFreeSpace(LPCSTR root, LPDWORD spc, LPDWORD bps, LPDWORD fc, LPDWORD tc)
 {
+    g.spaceFaked = !g.space.empty();
     if (g.space.empty())
         return Real<decltype(&GetDiskFreeSpaceA)>(4)(root, spc, bps, fc, tc);
     FreeSpace s = g.space.front();
@@ -153,15 +163,40 @@ BOOL WINAPI FakeFlush(HANDLE h)
     }
     return Real<decltype(&FlushFileBuffers)>(8)(h);
 }
-BOOL WINAPI FakeGetFileSizeEx(HANDLE h, PLARGE_INTEGER size)
+BOOL WINAPI FakeGetDiskFreeSpaceEx(LPCSTR, PULARGE_INTEGER available, PULARGE_INTEGER total,
+                                   PULARGE_INTEGER free)
 {
+    FreeSpaceEx s = g.spaceEx.front();
+    g.spaceEx.pop_front();
+    available->QuadPart = s.available, total->QuadPart = s.total, free->QuadPart = s.free;
+    return s.ok;
+}
+FARPROC WINAPI FakeGetProcAddress(HMODULE module, LPCSTR name)
+{
+    if (g.spaceFaked && HIWORD(name) != 0 && strcmp(name, "GetDiskFreeSpaceExA") == 0) {
+        if (g.spaceEx.empty()) {
+            SetLastError(ERROR_PROC_NOT_FOUND);
+            return NULL;
+        }
+        return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(FakeGetDiskFreeSpaceEx));
+    }
+    return Real<decltype(&GetProcAddress)>(11)(module, name);
+}
+// Only the engine asks for the high word; the test's own helpers, reading
+// what landed on the floppy, do not and see the true lengths.
+DWORD WINAPI FakeGetFileSize(HANDLE h, LPDWORD high)
+{
+    if (high == NULL)
+        return Real<decltype(&GetFileSize)>(9)(h, high);
     if (g.lengthFails) {
         SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
+        return INVALID_FILE_SIZE;
     }
-    BOOL ok = Real<decltype(&GetFileSizeEx)>(9)(h, size);
-    size->QuadPart += g.lengthDelta;
-    return ok;
+    DWORD realHigh = 0;
+    DWORD low = Real<decltype(&GetFileSize)>(9)(h, &realHigh);
+    ULONGLONG length = ((static_cast<ULONGLONG>(realHigh) << 32) | low) + g.lengthDelta;
+    *high = static_cast<DWORD>(length >> 32);
+    return static_cast<DWORD>(length);
 }
 BOOL WINAPI FakeCloseHandle(HANDLE h)
 {
@@ -202,10 +237,11 @@ protected:
             {"ReadFile", (void*)FakeReadFile},
             {"WriteFile", (void*)FakeWriteFile},
             {"FlushFileBuffers", (void*)FakeFlush},
-            {"GetFileSizeEx", (void*)FakeGetFileSizeEx},
+            {"GetFileSize", (void*)FakeGetFileSize},
             {"CloseHandle", (void*)FakeCloseHandle},
+            {"GetProcAddress", (void*)FakeGetProcAddress},
         };
-        for (int i = 0; i < 11; ++i)
+        for (int i = 0; i < 12; ++i)
             g_patches[i] = new ImportPatch(i < 4 ? "user32.dll" : "kernel32.dll", fakes[i].first,
                                            fakes[i].second);
         RemoveContents("A:");
@@ -431,6 +467,45 @@ TEST_F(Engine, FloppyCheckBoundaries)
             ASSERT_EQ(1u, Problems().size());
             EXPECT_EQ(Str(c.reason) + kInsert, Problems()[0].text);
             EXPECT_EQ("Pellandor's disk maker", Problems()[0].caption);
+        }
+        RemoveContents("A:");
+    }
+}
+
+// Windows 95 OSR2 and the later 9x cap GetDiskFreeSpaceA's counts at 2 GB,
+// so a large medium with data on it reports as many free clusters as it
+// has; the Ex function, where the system has one, tells the truth.
+TEST_F(Engine, TheExSizesDecideWhereTheSystemHasThem)
+{
+    const ULONGLONG GB = 1ULL << 30;
+    const FreeSpace cappedAtTwoGB = {TRUE, 0, 64, 512, 65535, 65535};
+    const FreeSpace blankFloppy = {TRUE, 0, 1, 512, 2847, 2848};
+    struct Case {
+        FreeSpace space;
+        FreeSpaceEx spaceEx;
+        UINT reason;  // 0: accepted without a box
+    } cases[] = {
+        {cappedAtTwoGB, {TRUE, 2 * GB + GB / 2, 4 * GB, 2 * GB + GB / 2}, IDS_DISK_NOT_BLANK},
+        {cappedAtTwoGB, {TRUE, 4 * GB - 32768, 4 * GB, 4 * GB - 32768}, 0},
+        {cappedAtTwoGB, {TRUE, 4 * GB - 65536, 4 * GB, 4 * GB - 65536}, IDS_DISK_NOT_BLANK},
+        {blankFloppy, {TRUE, 999488, 1000000, 999488}, IDS_DISK_TOO_SMALL},
+        {blankFloppy, {FALSE, 0, 0, 0}, 0},  // its failure leaves the clusters' word
+        {{TRUE, 0, 1, 512, 100, 2848}, {FALSE, 0, 0, 0}, IDS_DISK_NOT_BLANK},
+    };
+    MakePackage({{{"a.txt", "a"}}});
+    for (const Case& c : cases) {
+        g = Boundary();
+        g.space.push_back(c.space);
+        g.spaceEx.push_back(c.spaceEx);
+        INT_PTR result = Build([](const MessageBoxCall&) { return IDCANCEL; });
+        EXPECT_TRUE(g.spaceEx.empty()) << "the Ex function was not asked";
+        if (c.reason == 0) {
+            EXPECT_EQ(IDOK, result) << c.spaceEx.free;
+            EXPECT_TRUE(Problems().empty());
+        } else {
+            EXPECT_EQ(IDABORT, result) << c.spaceEx.free;
+            ASSERT_EQ(1u, Problems().size());
+            EXPECT_EQ(Str(c.reason) + kInsert, Problems()[0].text);
         }
         RemoveContents("A:");
     }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "ImportPatch.h"
 #include "TestFiles.h"
 #include "framework/CFile.h"
 
@@ -66,6 +67,53 @@ TEST(CFile, FailuresAreRaisedWithTheirCause)
                   CFile file;  // never opened
                   file.GetLength();
               }));
+}
+
+// Lengths come from GetFileSize, which Windows 95 has: its high word carries
+// what does not fit 32 bits, and all-ones in the low word is a failure only
+// when the system says so.
+namespace {
+DWORD g_low, g_high, g_error;
+DWORD WINAPI FakeGetFileSize(HANDLE, LPDWORD high)
+{
+    *high = g_high;
+    if (g_error != NO_ERROR)
+        SetLastError(g_error);
+    return g_low;
+}
+
+ULONGLONG LengthReported(DWORD low, DWORD high, DWORD error, DWORD staleError, int* cause)
+{
+    g_low = low, g_high = high, g_error = error;
+    TempDir dir;
+    CFile file;
+    EXPECT_TRUE(file.Open(dir.Write("any.bin", "").c_str(), CFile::modeRead));
+    ImportPatch patch("kernel32.dll", "GetFileSize", (void*)FakeGetFileSize);
+    SetLastError(staleError);
+    *cause = CFileException::none;
+    try {
+        return file.GetLength();
+    } catch (CFileException* e) {
+        *cause = e->m_cause;
+        e->Delete();
+        return 0;
+    }
+}
+}  // namespace
+
+TEST(CFile, LengthsBeyond32BitsAndTheirAmbiguousLowWord)
+{
+    int cause;
+    EXPECT_EQ(0x100000005ULL, LengthReported(5, 1, NO_ERROR, NO_ERROR, &cause));
+    EXPECT_EQ(CFileException::none, cause);
+    // 4 GB - 1 and 8 GB - 1: all-ones low words that are lengths, even
+    // with an error left over from an earlier call.
+    EXPECT_EQ(0xFFFFFFFFULL, LengthReported(INVALID_FILE_SIZE, 0, NO_ERROR, ERROR_ACCESS_DENIED, &cause));
+    EXPECT_EQ(CFileException::none, cause);
+    EXPECT_EQ(0x1FFFFFFFFULL, LengthReported(INVALID_FILE_SIZE, 1, NO_ERROR, ERROR_ACCESS_DENIED, &cause));
+    EXPECT_EQ(CFileException::none, cause);
+    LengthReported(INVALID_FILE_SIZE, 0, ERROR_INVALID_HANDLE, NO_ERROR, &cause);
+    EXPECT_EQ(CFileException::fileNotFound, cause);
 }
 
 TEST(CFile, OsErrorsMapToTheFrameworkCauses)

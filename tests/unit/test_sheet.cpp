@@ -7,6 +7,8 @@
 #include "GuiTest.h"
 #include "app/QuorvaneDlg.h"
 #include "framework/CWinApp.h"
+#include "pages/CompletePage.h"
+#include "pages/LicensePage.h"
 #include "pages/WelcomePage.h"
 #include "res/resource.h"
 
@@ -65,6 +67,57 @@ TEST(WizardSheet, HeaderIsAWizardWithTheIconAndNoHelp)
     EXPECT_STREQ("CWelcomePage", page.GetRuntimeClass()->m_lpszClassName);
     EXPECT_FALSE(page.m_psp.dwFlags & PSP_HASHELP);
     EXPECT_FALSE(page.m_psp.dwFlags & PSP_USETITLE);
+}
+
+// What the common controls of Windows 95 and NT 4.0 (version 4.00) read: a
+// header of exactly the first layout's size, and pages found one after the
+// other by each page's own size.
+namespace {
+struct SheetAsRead {
+    DWORD headerSize = 0;
+    std::vector<DWORD> pageSizes;
+    std::vector<UINT_PTR> templates;
+    std::vector<LPARAM> params;
+};
+SheetAsRead g_read;
+INT_PTR WINAPI ReadLikeVersion400(LPCPROPSHEETHEADERA header)
+{
+    g_read.headerSize = header->dwSize;
+    if (header->dwSize != PROPSHEETHEADERA_V1_SIZE)
+        return -1;
+    const BYTE* page = reinterpret_cast<const BYTE*>(header->ppsp);
+    for (UINT i = 0; i < header->nPages; ++i) {
+        auto* psp = reinterpret_cast<LPCPROPSHEETPAGEA>(page);
+        g_read.pageSizes.push_back(psp->dwSize);
+        g_read.templates.push_back(reinterpret_cast<UINT_PTR>(psp->pszTemplate));
+        g_read.params.push_back(psp->lParam);
+        page += psp->dwSize;
+    }
+    return 0;
+}
+}  // namespace
+
+TEST(WizardSheet, HeaderAndPagesHaveTheSizesOfTheFirstCommonControls)
+{
+    CQuorvaneDlg sheet;
+    CWelcomePage welcome("Corvela");
+    CLicensePage license;
+    CCompletePage complete("Corvela");
+    sheet.AddPage(&welcome);
+    sheet.AddPage(&license);
+    sheet.AddPage(&complete);
+    g_read = SheetAsRead();
+    {
+        ImportPatch patch("comctl32.dll", "PropertySheetA", (void*)ReadLikeVersion400);
+        EXPECT_EQ(0, sheet.DoModal());
+    }
+    EXPECT_EQ(static_cast<DWORD>(PROPSHEETHEADERA_V1_SIZE), g_read.headerSize);
+    const DWORD v1 = PROPSHEETPAGEA_V1_SIZE;
+    EXPECT_EQ((std::vector<DWORD>{v1, v1, v1}), g_read.pageSizes);
+    EXPECT_EQ((std::vector<UINT_PTR>{IDD_WELCOME, IDD_LICENSE, IDD_COMPLETE}), g_read.templates);
+    EXPECT_EQ((std::vector<LPARAM>{reinterpret_cast<LPARAM>(&welcome), reinterpret_cast<LPARAM>(&license),
+                                   reinterpret_cast<LPARAM>(&complete)}),
+              g_read.params);
 }
 
 TEST(WizardSheet, SystemMenuEndsWithAboutAndCannotSizeOrMaximize)
