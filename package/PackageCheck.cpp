@@ -59,7 +59,10 @@ BOOL MeasureSource(LPCSTR lpszSource, ULONGLONG* pnSize, UINT* pnProblem)
         *pnProblem = IDS_CHECK_UNREADABLE;
         return FALSE;
     }
+    // All-ones in the low word is also a length: only a fresh error code
+    // tells a failure.
     DWORD dwHigh = 0;
+    ::SetLastError(NO_ERROR);
     DWORD dwLow = ::GetFileSize(hFile, &dwHigh);
     DWORD dwError = ::GetLastError();
     ::CloseHandle(hFile);
