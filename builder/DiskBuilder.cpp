@@ -142,9 +142,7 @@ BOOL DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk)
     CString strEntry;
     while (files.Next(strEntry)) {
         CString strSource = strImagesDir + "\\" + strEntry;
-        int nSlash = strEntry.ReverseFind('\\');
-        CString strBaseName = nSlash >= 0 ? strEntry.Mid(nSlash + 1) : strEntry;
-        if (!CopyOneFile(strEntry, strSource, strDrive + strBaseName))
+        if (!CopyOneFile(strEntry, strSource, strDrive + FloppyFileName(strEntry)))
             return FALSE;
     }
     return TRUE;

@@ -43,6 +43,12 @@ BOOL DiskInfo::LoadFromFile(int k, LPCSTR lpszPath, DiskFault* pFault)
     return fault == kDiskRead;
 }
 
+CString FloppyFileName(const CString& strEntry)
+{
+    int nSlash = strEntry.ReverseFind('\\');
+    return nSlash >= 0 ? strEntry.Mid(nSlash + 1) : strEntry;
+}
+
 FileCursor::FileCursor(DiskInfo* pDisk) : m_pDisk(pDisk), m_nPosition(0) {}
 
 BOOL FileCursor::Next(CString& strEntry)

@@ -29,6 +29,10 @@ public:
     CString m_strLabel;    // never set: the product name stands for it
 };
 
+// The name an entry's file takes on the floppy: the part after the last
+// backslash (multi-byte aware), or the whole entry when it has none.
+CString FloppyFileName(const CString& strEntry);
+
 class FileCursor {
 public:
     explicit FileCursor(DiskInfo* pDisk);

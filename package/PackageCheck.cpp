@@ -2,17 +2,10 @@
 
 #include <cstring>
 
+#include "../framework/CFile.h"
 #include "res/resource.h"
 
 namespace {
-// The part of an entry after its last backslash: the file's name on the
-// floppy, found exactly as the build finds it.
-CString BaseName(const CString& strEntry)
-{
-    int nSlash = strEntry.ReverseFind('\\');
-    return nSlash >= 0 ? strEntry.Mid(nSlash + 1) : strEntry;
-}
-
 // Short names take upper-case letters, digits and these.
 bool IsShortNameChar(char ch)
 {
@@ -53,24 +46,18 @@ BOOL MeasureSource(LPCSTR lpszSource, ULONGLONG* pnSize, UINT* pnProblem)
         return FALSE;
     }
     // Opened as the build opens it, so a file held by another program shows now.
-    HANDLE hFile = ::CreateFileA(lpszSource, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE) {
+    CFile source;
+    if (!source.Open(lpszSource, CFile::modeRead)) {
         *pnProblem = IDS_CHECK_UNREADABLE;
         return FALSE;
     }
-    // All-ones in the low word is also a length: only a fresh error code
-    // tells a failure.
-    DWORD dwHigh = 0;
-    ::SetLastError(NO_ERROR);
-    DWORD dwLow = ::GetFileSize(hFile, &dwHigh);
-    DWORD dwError = ::GetLastError();
-    ::CloseHandle(hFile);
-    if (dwLow == INVALID_FILE_SIZE && dwError != NO_ERROR) {
+    try {
+        *pnSize = source.GetLength();
+    } catch (CFileException* e) {
+        e->Delete();
         *pnProblem = IDS_CHECK_UNREADABLE;
         return FALSE;
     }
-    *pnSize = (static_cast<ULONGLONG>(dwHigh) << 32) | dwLow;
     return TRUE;
 }
 
@@ -123,7 +110,7 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
         CString strEntry;
         while (files.Next(strEntry)) {
             ++report.nEntries;
-            CString strName = BaseName(strEntry);
+            CString strName = FloppyFileName(strEntry);
             int nSame = FindName(names, strName);
             if (nSame >= 0) {
                 CString strProblem;

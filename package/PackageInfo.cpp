@@ -51,9 +51,7 @@ BOOL PackageInfo::ReadList(LPCSTR lpszPath)
         int i = disks.Add(DiskInfo());
         disks[i].LoadFromFile(k, lpszPath, &fault);
     }
-    m_disks.SetSize(disks.GetSize());
-    for (int k = 0; k < disks.GetSize(); ++k)
-        m_disks[k] = std::move(disks[k]);
+    m_disks = std::move(disks);
 
     if (fault != kDiskRead) {
         m_fault = kListDiskFault;

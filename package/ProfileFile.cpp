@@ -1,5 +1,7 @@
 #include "ProfileFile.h"
 
+#include "../framework/CFile.h"
+
 namespace {
 // Handed to the reader as the default. No INI value can hold a line break,
 // so getting it back means the key is not there.
@@ -47,24 +49,21 @@ BOOL CanReadProfileFile(LPCSTR lpszPath)
     DWORD dwAttributes = ::GetFileAttributesA(strPath);
     if (dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return FALSE;
-    HANDLE hFile = ::CreateFileA(strPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return FALSE;
-    ::CloseHandle(hFile);
-    return TRUE;
+    CFile file;
+    return file.Open(strPath, CFile::modeRead | CFile::shareDenyNone);
 }
 
 BOOL ProfileFileLargerThan(LPCSTR lpszPath, DWORD nBytes)
 {
-    HANDLE hFile = ::CreateFileA(ProfileFilePath(lpszPath), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
+    CFile file;
+    if (!file.Open(ProfileFilePath(lpszPath), CFile::modeRead | CFile::shareDenyNone))
         return FALSE;
-    DWORD dwHigh = 0;
-    DWORD dwLow = ::GetFileSize(hFile, &dwHigh);
-    ::CloseHandle(hFile);
-    return dwHigh != 0 || (dwLow != INVALID_FILE_SIZE && dwLow > nBytes);
+    try {
+        return file.GetLength() > nBytes;
+    } catch (CFileException* e) {
+        e->Delete();
+        return FALSE;
+    }
 }
 
 void ForgetProfileFile(LPCSTR lpszPath)

@@ -118,17 +118,24 @@ TEST(PackageCheck, TheRootDirectoryHolds224EntriesLongNamesIncluded)
 TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
 {
     CheckedPackage p({{"disk1\\setup.exe", "disk1\\setup.ini", "disk1\\missing.dll", "disk1",
-                       "extra\\SETUP.INI", "disk1\\held.cab"},
+                       "extra\\SETUP.INI", "disk1\\held.cab", "disk1\\read.cab"},
                       {"disk2\\gone.cab"}});
     p.File("disk1\\setup.exe", 1000);
     p.File("disk1\\setup.ini", 100);
     p.File("extra\\SETUP.INI", 3000);
     p.File("disk1\\held.cab", 10);
-    // Another program holds this file and lets nobody read it.
+    p.File("disk1\\read.cab", 10);
+    // Another program holds one file and lets nobody read it, and reads the
+    // other, letting others read too: the build, which opens its sources
+    // for itself alone, could copy neither.
     HANDLE held = CreateFileA((p.images / "disk1\\held.cab").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE read = CreateFileA((p.images / "disk1\\read.cab").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    ASSERT_NE(INVALID_HANDLE_VALUE, read);
     const PackageCheck& check = p.Run();
     CloseHandle(held);
+    CloseHandle(read);
 
     std::string dir = p.images.Path();
     EXPECT_EQ("Disk 1 - Corvela: disk1\\missing.dll is missing (there is no " + dir + "\\disk1\\missing.dll).\n"
@@ -136,10 +143,11 @@ TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
               "Disk 1 - Corvela: disk1\\setup.ini and extra\\SETUP.INI both land on the floppy as SETUP.INI, "
               "and only the second stays.\n"
               "Disk 1 - Corvela: disk1\\held.cab cannot be opened for reading (" + dir + "\\disk1\\held.cab).\n"
+              "Disk 1 - Corvela: disk1\\read.cab cannot be opened for reading (" + dir + "\\disk1\\read.cab).\n"
               "Disk 2 - Corvela: disk2\\gone.cab is missing (there is no " + dir + "\\disk2\\gone.cab).\n",
               p.Problems());
     // What lands: setup.exe and the second SETUP.INI.
-    EXPECT_EQ(6, check.m_disks[0].nEntries);
+    EXPECT_EQ(7, check.m_disks[0].nEntries);
     EXPECT_EQ(4000u, check.m_disks[0].nBytes);
     EXPECT_EQ(4, check.m_disks[0].nRootEntries) << "lower-case names take a long-name entry each";
 
