@@ -1,0 +1,174 @@
+#include "FileComparer.h"
+
+#include <cstring>
+
+#include "../framework/CException.h"
+
+namespace {
+// Page-aligned, so also sector-aligned as reads past the cache require.
+// Taken once and kept: a verification must not fail halfway for memory.
+BYTE* ProcessBuffer(int nWhich)
+{
+    static BYTE* buffers[2];
+    if (buffers[nWhich] == NULL) {
+        buffers[nWhich] = static_cast<BYTE*>(
+            ::VirtualAlloc(NULL, FileComparer::kBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        if (buffers[nWhich] == NULL)
+            AfxThrowMemoryException();
+    }
+    return buffers[nWhich];
+}
+
+ULONGLONG FileTimeValue(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+CompareOutcome Outcome(CompareResult result, ULONGLONG nOffset = 0, DWORD dwError = 0)
+{
+    CompareOutcome outcome;
+    outcome.result = result;
+    outcome.nOffset = nOffset;
+    outcome.dwError = dwError;
+    return outcome;
+}
+
+class SourceFile {
+public:
+    explicit SourceFile(LPCSTR lpszPath)
+        : m_hFile(::CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, NULL))
+    {
+    }
+    ~SourceFile()
+    {
+        if (m_hFile != INVALID_HANDLE_VALUE)
+            ::CloseHandle(m_hFile);
+    }
+    HANDLE m_hFile;
+};
+}  // namespace
+
+BOOL FileComparer::SameFatTime(const FILETIME& source, const FILETIME& copy)
+{
+    const ULONGLONG kTwoSeconds = 20000000;  // in 100 ns
+    ULONGLONG nSource = FileTimeValue(source), nCopy = FileTimeValue(copy);
+    return nSource > nCopy ? nSource - nCopy < kTwoSeconds : nCopy - nSource < kTwoSeconds;
+}
+
+CompareOutcome FileComparer::Compare(LPCSTR lpszSource, CopyReader& copy, ProgressProc pfnProgress,
+                                     void* pContext)
+{
+    BYTE* pCopyBlock = ProcessBuffer(0);
+    BYTE* pSourceBlock = ProcessBuffer(1);
+
+    DWORD dwError = 0;
+    if (!copy.Open(&dwError)) {
+        BOOL bMissing = dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
+        return Outcome(bMissing ? kCompareMissing : kCompareUnreadable, 0, dwError);
+    }
+    SourceFile source(lpszSource);
+    DWORD dwHigh = 0;
+    FILETIME ftSource;
+    if (source.m_hFile == INVALID_HANDLE_VALUE)
+        return Outcome(kCompareSourceUnreadable, 0, ::GetLastError());
+    ::SetLastError(NO_ERROR);
+    DWORD dwLow = ::GetFileSize(source.m_hFile, &dwHigh);
+    if ((dwLow == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) ||
+        !::GetFileTime(source.m_hFile, NULL, NULL, &ftSource))
+        return Outcome(kCompareSourceUnreadable, 0, ::GetLastError());
+    ULONGLONG nLength = (static_cast<ULONGLONG>(dwHigh) << 32) | dwLow;
+    if (copy.GetLength() != nLength)
+        return Outcome(kCompareWrongLength);
+
+    if (pfnProgress != NULL && !pfnProgress(pContext, 0))
+        return Outcome(kCompareStopped);
+    ULONGLONG nCompared = 0;
+    while (nCompared < nLength) {
+        UINT nRead = 0;
+        if (!copy.ReadBlock(pCopyBlock, &nRead, &dwError))
+            return Outcome(kCompareUnreadable, nCompared, dwError);
+        if (nRead == 0 || nRead > nLength - nCompared)
+            return Outcome(kCompareWrongLength);  // it changed under us
+        DWORD dwSourceRead = 0;
+        if (!::ReadFile(source.m_hFile, pSourceBlock, nRead, &dwSourceRead, NULL) || dwSourceRead != nRead)
+            return Outcome(kCompareSourceUnreadable, nCompared, ::GetLastError());
+        if (memcmp(pCopyBlock, pSourceBlock, nRead) != 0) {
+            UINT i = 0;
+            while (pCopyBlock[i] == pSourceBlock[i])
+                ++i;
+            return Outcome(kCompareDiffers, nCompared + i);
+        }
+        nCompared += nRead;
+        if (pfnProgress != NULL && !pfnProgress(pContext, static_cast<int>(nCompared * 100 / nLength)))
+            return Outcome(kCompareStopped);
+    }
+
+    FILETIME ftCopy;
+    if (!copy.GetLastWriteTime(&ftCopy))
+        return Outcome(kCompareUnreadable, 0, ::GetLastError());
+    if (!SameFatTime(ftSource, ftCopy))
+        return Outcome(kCompareWrongTime);
+    return Outcome(kCompareSame);
+}
+
+FloppyFileReader::~FloppyFileReader()
+{
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        ::CloseHandle(m_hFile);
+}
+
+BOOL FloppyFileReader::Open(DWORD* pdwError)
+{
+    // Past the cache, a bad sector shows now and not on the customer's
+    // machine. Where the system refuses that, the data still gets compared.
+    m_bUnbuffered = TRUE;
+    m_hFile = ::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                            FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (m_hFile == INVALID_HANDLE_VALUE) {
+        DWORD dwError = ::GetLastError();
+        if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND) {
+            *pdwError = dwError;
+            return FALSE;
+        }
+        m_bUnbuffered = FALSE;
+        m_hFile = ::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+        if (m_hFile == INVALID_HANDLE_VALUE) {
+            *pdwError = ::GetLastError();
+            return FALSE;
+        }
+    }
+    DWORD dwHigh = 0;
+    ::SetLastError(NO_ERROR);
+    DWORD dwLow = ::GetFileSize(m_hFile, &dwHigh);
+    if (dwLow == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) {
+        *pdwError = ::GetLastError();
+        return FALSE;
+    }
+    m_nLength = (static_cast<ULONGLONG>(dwHigh) << 32) | dwLow;
+    return TRUE;
+}
+
+ULONGLONG FloppyFileReader::GetLength()
+{
+    return m_nLength;
+}
+
+BOOL FloppyFileReader::GetLastWriteTime(FILETIME* pTime)
+{
+    return ::GetFileTime(m_hFile, NULL, NULL, pTime);
+}
+
+BOOL FloppyFileReader::ReadBlock(BYTE* pBuffer, UINT* pnRead, DWORD* pdwError)
+{
+    // Always a whole block: past the cache a read must be a multiple of the
+    // sector, and the system stops it at the file's end.
+    DWORD dwRead = 0;
+    if (!::ReadFile(m_hFile, pBuffer, FileComparer::kBlockSize, &dwRead, NULL)) {
+        *pdwError = ::GetLastError();
+        return FALSE;
+    }
+    *pnRead = dwRead;
+    return TRUE;
+}

@@ -1,0 +1,74 @@
+// FileComparer: whether a file written to a floppy (or into an image of
+// one) holds its source: the same length, the same bytes, and the same
+// last-write time to FAT's two seconds. Reads 32 KB blocks into two
+// buffers that live as long as the process, one for each side.
+#pragma once
+#include <windows.h>
+
+#include "../framework/CString.h"
+
+// The written file, read back. A floppy's file and a file inside an image
+// are read differently; the comparison is the same.
+class CopyReader {
+public:
+    virtual ~CopyReader() = default;
+    // FALSE with the system's error code when the file cannot be opened;
+    // ERROR_FILE_NOT_FOUND means it is not there.
+    virtual BOOL Open(DWORD* pdwError) = 0;
+    virtual ULONGLONG GetLength() = 0;
+    virtual BOOL GetLastWriteTime(FILETIME* pTime) = 0;
+    // Fills pBuffer (sector-aligned, kBlockSize long) with the next block;
+    // *pnRead is short only at the end. FALSE with the error code.
+    virtual BOOL ReadBlock(BYTE* pBuffer, UINT* pnRead, DWORD* pdwError) = 0;
+};
+
+enum CompareResult {
+    kCompareSame,
+    kCompareMissing,        // not on the floppy
+    kCompareWrongLength,
+    kCompareDiffers,        // nOffset: the first byte that differs
+    kCompareWrongTime,
+    kCompareUnreadable,     // the copy cannot be read back; dwError says why
+    kCompareSourceUnreadable,
+    kCompareStopped,        // the progress callback asked to stop
+};
+
+struct CompareOutcome {
+    CompareResult result = kCompareSame;
+    ULONGLONG nOffset = 0;
+    DWORD dwError = 0;
+};
+
+class FileComparer {
+public:
+    enum { kBlockSize = 32768 };
+    // Called before the first block and after each one; FALSE stops.
+    typedef BOOL (*ProgressProc)(void* pContext, int nPercent);
+
+    static CompareOutcome Compare(LPCSTR lpszSource, CopyReader& copy, ProgressProc pfnProgress = NULL,
+                                  void* pContext = NULL);
+    // Equal as FAT keeps them: local time in steps of two seconds, the
+    // system rounding up when it writes.
+    static BOOL SameFatTime(const FILETIME& source, const FILETIME& copy);
+};
+
+// A file on a floppy, read past the system's cache where the system lets
+// it (FILE_FLAG_NO_BUFFERING), else read normally.
+class FloppyFileReader : public CopyReader {
+public:
+    explicit FloppyFileReader(LPCSTR lpszPath) : m_strPath(lpszPath) {}
+    ~FloppyFileReader() override;
+    BOOL Open(DWORD* pdwError) override;
+    ULONGLONG GetLength() override;
+    BOOL GetLastWriteTime(FILETIME* pTime) override;
+    BOOL ReadBlock(BYTE* pBuffer, UINT* pnRead, DWORD* pdwError) override;
+
+    // Whether the open past the cache was granted (for the tests and the benchmark).
+    BOOL IsUnbuffered() const { return m_bUnbuffered; }
+
+private:
+    CString m_strPath;
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
+    BOOL m_bUnbuffered = FALSE;
+    ULONGLONG m_nLength = 0;
+};
