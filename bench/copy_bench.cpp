@@ -1,12 +1,14 @@
 // Measures the disk build engine writing a full 1.44 MB disk set onto the
-// virtual floppy A:, against plain CopyFileA calls of the same files, and
-// the longest time the progress dialog went without pumping its messages.
+// virtual floppy A:, with and without reading it back, against plain
+// CopyFileA calls of the same files, and the longest time the progress
+// dialog went without pumping its messages while copying and verifying.
 // Prints one line per measurement; scripts/bench.sh adds cp for comparison.
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 namespace {
 LARGE_INTEGER g_frequency;
 std::vector<double> g_pumps;  // seconds at each progress refresh
+size_t g_firstVerifyPump;     // index into g_pumps where reading back began
 
 double Now()
 {
@@ -31,6 +34,21 @@ LRESULT WINAPI TimedSendDlgItemMessage(HWND hwnd, int id, UINT msg, WPARAM w, LP
     if (msg == PBM_SETPOS)
         g_pumps.push_back(Now());
     return g_sendPatch->Original<decltype(&SendDlgItemMessageA)>()(hwnd, id, msg, w, l);
+}
+ImportPatch* g_textPatch;
+BOOL WINAPI NotingSetDlgItemText(HWND hwnd, int id, LPCSTR text)
+{
+    if (g_firstVerifyPump == 0 && strncmp(text, "Verifying", 9) == 0)
+        g_firstVerifyPump = g_pumps.size();
+    return g_textPatch->Original<decltype(&SetDlgItemTextA)>()(hwnd, id, text);
+}
+
+double LongestGap(size_t from, size_t to)
+{
+    double longest = 0;
+    for (size_t i = from + 1; i < to; ++i)
+        longest = std::max(longest, g_pumps[i] - g_pumps[i - 1]);
+    return longest;
 }
 
 // The insert-disk prompt is answered as soon as it appears.
@@ -79,32 +97,35 @@ int main()
     ImportPatch patch("user32.dll", "SendDlgItemMessageA", (void*)TimedSendDlgItemMessage);
     g_sendPatch = &patch;
 
+    ImportPatch textPatch("user32.dll", "SetDlgItemTextA", (void*)NotingSetDlgItemText);
+    g_textPatch = &textPatch;
+
     const int kRuns = 5;
-    std::vector<double> engine, plain, longestPump;
+    std::vector<double> engine, verifying, plain, longestPump, longestVerifyPump;
     for (int run = 0; run < kRuns; ++run) {
-        RemoveContents("A:");
-        g_pumps.clear();
-        DiskBuilder builder(&package, &drives);
-        double start = Now();
-        BOOL ok = builder.Build(NULL);
-        double end = Now();
-        if (!ok) {
-            fprintf(stderr, "bench: the build failed\n");
-            return 1;
+        for (BOOL verify : {FALSE, TRUE}) {
+            RemoveContents("A:");
+            g_pumps.clear();
+            g_firstVerifyPump = 0;
+            DiskBuilder builder(&package, &drives);
+            builder.SetVerify(verify);
+            BOOL ok = builder.Build(NULL);
+            double end = Now();
+            if (!ok || g_pumps.size() < 4 || (verify && g_firstVerifyPump == 0)) {
+                fprintf(stderr, "bench: the build failed or showed too little progress\n");
+                return 1;
+            }
+            // From the first refresh of the first file on.
+            (verify ? verifying : engine).push_back(end - g_pumps[2]);
+            size_t copyEnd = verify ? g_firstVerifyPump : g_pumps.size();
+            if (!verify)
+                longestPump.push_back(LongestGap(2, copyEnd));
+            else
+                longestVerifyPump.push_back(LongestGap(g_firstVerifyPump, g_pumps.size()));
         }
-        if (g_pumps.size() < 4) {
-            fprintf(stderr, "bench: only %zu progress refreshes\n", g_pumps.size());
-            return 1;
-        }
-        // The copy proper: from the first refresh of the first file on.
-        engine.push_back(end - g_pumps[2]);
-        double longest = 0;
-        for (size_t i = 3; i < g_pumps.size(); ++i)
-            longest = std::max(longest, g_pumps[i] - g_pumps[i - 1]);
-        longestPump.push_back(longest);
 
         RemoveContents("A:");
-        start = Now();
+        double start = Now();
         for (const auto& f : files)
             CopyFileA((images / f.first).c_str(), ("A:\\" + f.first).c_str(), FALSE);
         plain.push_back(Now() - start);
@@ -117,7 +138,10 @@ int main()
     printf("bytes %zu\n", total);
     printf("engine  %.1f ms  %.0f KB/s  (%.0f times the 60 KB/s of a real floppy drive)\n",
            Median(engine) * 1000, kb / Median(engine), kb / Median(engine) / 60);
+    printf("engine with verification  %.1f ms: reading back adds %.2f times the copy\n",
+           Median(verifying) * 1000, (Median(verifying) - Median(engine)) / Median(engine));
     printf("CopyFileA  %.1f ms  %.0f KB/s\n", Median(plain) * 1000, kb / Median(plain));
-    printf("longest time between two message pumps  %.2f ms\n", Median(longestPump) * 1000);
+    printf("longest time between two message pumps  %.2f ms copying, %.2f ms verifying\n",
+           Median(longestPump) * 1000, Median(longestVerifyPump) * 1000);
     return 0;
 }

@@ -64,7 +64,7 @@ void CCopyProgressDlg::OnCancel()
     m_bCancelled = MessageBox(strText, strCaption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
 }
 
-void CCopyProgressDlg::ShowProgress(LPCSTR lpszEntry, int nPercent)
+void CCopyProgressDlg::ShowProgress(LPCSTR lpszEntry, int nPercent, UINT nFileFormat)
 {
     if (!m_strDiskLabel.IsEmpty()) {
         CString strDisk;
@@ -73,7 +73,7 @@ void CCopyProgressDlg::ShowProgress(LPCSTR lpszEntry, int nPercent)
     }
     CString strFile;
     if (lpszEntry != NULL && *lpszEntry != '\0')
-        strFile.Format(IDS_COPYING_FILE, lpszEntry);
+        strFile.Format(nFileFormat, lpszEntry);
     SetDlgItemText(IDC_FILE_LINE, strFile);
     SendDlgItemMessage(IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(nPercent));
 }
@@ -92,9 +92,9 @@ void CCopyProgressDlg::PromptForDisk(LPCSTR lpszLabel, const DriveInfo* pDrive)
     MessageBox(strText, strCaption, MB_OK | MB_ICONINFORMATION);
 }
 
-BOOL CCopyProgressDlg::PumpMessages(LPCSTR lpszEntry, int nPercent)
+BOOL CCopyProgressDlg::PumpMessages(LPCSTR lpszEntry, int nPercent, UINT nFileFormat)
 {
-    ShowProgress(lpszEntry, nPercent);
+    ShowProgress(lpszEntry, nPercent, nFileFormat);
     MSG msg;
     while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {

@@ -4,6 +4,7 @@
 #pragma once
 #include "drives/DriveInfo.h"
 #include "framework/CDialog.h"
+#include "res/resource.h"
 
 class DiskBuilder;
 
@@ -16,9 +17,10 @@ public:
     // Asks for the labelled floppy; returns when the user presses OK.
     void PromptForDisk(LPCSTR lpszLabel, const DriveInfo* pDrive);
     // Shows the progress and dispatches every waiting message without
-    // waiting; FALSE once the user has confirmed cancelling.
-    BOOL PumpMessages(LPCSTR lpszEntry, int nPercent);
-    void ShowProgress(LPCSTR lpszEntry, int nPercent);
+    // waiting; FALSE once the user has confirmed cancelling. nFileFormat
+    // says what is done with the file: "Copying %s" or "Verifying %s".
+    BOOL PumpMessages(LPCSTR lpszEntry, int nPercent, UINT nFileFormat = IDS_COPYING_FILE);
+    void ShowProgress(LPCSTR lpszEntry, int nPercent, UINT nFileFormat = IDS_COPYING_FILE);
 
     enum { kStartTimer = 8466, kStartDelay = 250 };
 

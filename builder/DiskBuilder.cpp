@@ -1,6 +1,7 @@
 #include "DiskBuilder.h"
 
 #include "CopyProgressDlg.h"
+#include "package/PackageCheck.h"
 #include "res/resource.h"
 
 namespace {
@@ -17,6 +18,15 @@ CString LoadText(UINT nID)
     CString strText;
     strText.LoadString(nID);
     return strText;
+}
+
+BOOL Contains(const CStringArray& strings, LPCSTR lpszString)
+{
+    for (int i = 0; i < strings.GetSize(); ++i) {
+        if (lstrcmpiA(strings[i], lpszString) == 0)
+            return TRUE;
+    }
+    return FALSE;
 }
 
 // The medium in a drive, in bytes.
@@ -55,7 +65,7 @@ BOOL GetDiskSpace(LPCSTR lpszRoot, DiskSpace* pSpace)
 }  // namespace
 
 DiskBuilder::DiskBuilder(PackageInfo* pPackage, DriveList* pDrives)
-    : m_pPackage(pPackage), m_pDrives(pDrives), m_pProgressDlg(NULL)
+    : m_pPackage(pPackage), m_pDrives(pDrives), m_pProgressDlg(NULL), m_bVerify(TRUE)
 {
 }
 
@@ -83,11 +93,21 @@ BOOL DiskBuilder::BuildDisks()
             CString strLabel;
             strLabel.Format(IDS_DISK_LABEL, disks.m_nPosition,
                             static_cast<LPCSTR>(m_pPackage->GetName()));
-            m_pProgressDlg->SetDiskLabel(strLabel);
-            m_pProgressDlg->PromptForDisk(strLabel, pDrive);
-            if (!CheckDestinationDisk(pDrive))
-                return FALSE;
-            if (!CopyDiskFiles(pDrive, pDisk))
+            // A disk that does not verify is written again from its first
+            // file, on whatever floppy the user puts in.
+            VerifyResult result = kVerifyRetry;
+            while (result == kVerifyRetry) {
+                m_pProgressDlg->SetDiskLabel(strLabel);
+                m_pProgressDlg->PromptForDisk(strLabel, pDrive);
+                if (!CheckDestinationDisk(pDrive))
+                    return FALSE;
+                m_landed.RemoveAll();
+                m_written.RemoveAll();
+                if (!CopyDiskFiles(pDrive, pDisk))
+                    return FALSE;
+                result = m_bVerify ? VerifyDiskFiles(pDrive, strLabel) : kVerified;
+            }
+            if (result != kVerified)
                 return FALSE;
         }
     } catch (CException* e) {
@@ -158,6 +178,8 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
         BOOL bOfferChoice = FALSE;
         BOOL bCopied = FALSE;
 
+        // Skipped, nothing of this name is to be found on the floppy.
+        m_landed.Drop(FloppyFileName(lpszEntry));
         CFile source;
         if (!source.Open(lpszSource, CFile::modeRead)) {
             nMessage = ::GetLastError() == ERROR_FILE_NOT_FOUND ? IDS_SOURCE_NOT_FOUND
@@ -169,6 +191,8 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
                 bOfferChoice = ::GetLastError() == ERROR_WRITE_PROTECT;
                 nMessage = bOfferChoice ? IDS_WRITE_PROTECTED : IDS_CANNOT_CREATE_OUTPUT;
             } else {
+                if (!Contains(m_written, lpszDestination))
+                    m_written.Add(lpszDestination);
                 try {
                     bCopied = CopyFileData(lpszEntry, source, destination, &nMessage);
                     bOfferChoice = nMessage != 0;
@@ -217,8 +241,11 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
             }
         }
 
-        if (nMessage == 0)
+        if (nMessage == 0) {
+            if (bCopied)
+                m_landed.Put(lpszEntry, lpszSource);
             return bCopied;
+        }
 
         CString strCaption = LoadText(IDS_FILE_ERROR_CAPTION);
         if (!bOfferChoice) {
@@ -277,4 +304,49 @@ BOOL DiskBuilder::CopyFileData(LPCSTR lpszEntry, CFile& source, CFile& destinati
         bGoOn = m_pProgressDlg->PumpMessages(lpszEntry, static_cast<int>(nCopied * 100 / nLength));
     }
     return !bError && bGoOn;
+}
+
+DiskBuilder::VerifyResult DiskBuilder::VerifyDiskFiles(DriveInfo* pDrive, LPCSTR lpszLabel)
+{
+    for (int i = 0; i < m_landed.GetSize(); ++i) {
+        FloppyFile file = m_landed[i];  // a copy: a mismatch empties the list
+        m_strVerifyEntry = file.strEntry;
+        CompareOutcome outcome;
+        {
+            // Closed before anything is deleted: an open file cannot be.
+            FloppyFileReader copy(pDrive->m_strRoot + file.strName);
+            outcome = FileComparer::Compare(file.strSource, copy, ShowVerifyProgress, this);
+        }
+        if (outcome.result == kCompareSame)
+            continue;
+        if (outcome.result == kCompareStopped)
+            return kVerifyCancelled;
+
+        // Never leave a floppy that failed looking like a good disk. It was
+        // blank before this build, so nothing of the user's goes with it.
+        RemoveWrittenFiles();
+        CString strText;
+        strText.Format(IDS_VERIFY_FAILED, lpszLabel, static_cast<LPCSTR>(file.strName),
+                       static_cast<LPCSTR>(DescribeMismatch(outcome)));
+        int nAnswer = m_pProgressDlg->MessageBox(strText, LoadText(IDS_VERIFY_CAPTION),
+                                                 MB_RETRYCANCEL | MB_ICONEXCLAMATION);
+        return nAnswer == IDRETRY ? kVerifyRetry : kVerifyGiveUp;
+    }
+    return kVerified;
+}
+
+BOOL DiskBuilder::ShowVerifyProgress(void* pContext, int nPercent)
+{
+    DiskBuilder* pThis = static_cast<DiskBuilder*>(pContext);
+    return pThis->m_pProgressDlg->PumpMessages(pThis->m_strVerifyEntry, nPercent, IDS_VERIFYING_FILE);
+}
+
+void DiskBuilder::RemoveWrittenFiles()
+{
+    for (int i = 0; i < m_written.GetSize(); ++i) {
+        // A file that is already gone is what we want.
+        ::DeleteFileA(m_written[i]);
+    }
+    m_written.RemoveAll();
+    m_landed.RemoveAll();
 }

@@ -6,12 +6,18 @@
 #include "framework/CFile.h"
 #include "framework/CWnd.h"
 #include "package/PackageInfo.h"
+#include "verify/FileComparer.h"
+#include "verify/FloppyFiles.h"
 
 class CCopyProgressDlg;
 
 class DiskBuilder {
 public:
     DiskBuilder(PackageInfo* pPackage, DriveList* pDrives);
+
+    // Whether each disk is read back and compared with the package once its
+    // files are written; on unless the user turned it off.
+    void SetVerify(BOOL bVerify) { m_bVerify = bVerify; }
 
     // TRUE when every chosen disk was built (the dialog ended with IDOK).
     BOOL Build(CWnd* pParentWnd);
@@ -30,8 +36,23 @@ public:
     // of the failure's message in *pnMessage. FALSE on failure or cancel.
     BOOL CopyFileData(LPCSTR lpszEntry, CFile& source, CFile& destination, UINT* pnMessage);
 
+    enum VerifyResult { kVerified, kVerifyCancelled, kVerifyRetry, kVerifyGiveUp };
+    // Reads back every file that landed on the floppy and compares it with
+    // its source. On a mismatch, removes what this build wrote there, tells
+    // the user and asks whether to write the disk again.
+    VerifyResult VerifyDiskFiles(DriveInfo* pDrive, LPCSTR lpszLabel);
+
 private:
+    void RemoveWrittenFiles();
+    static BOOL ShowVerifyProgress(void* pContext, int nPercent);
+
     PackageInfo* m_pPackage;
     DriveList* m_pDrives;
     CCopyProgressDlg* m_pProgressDlg;  // while Build runs; owner of every message box
+    BOOL m_bVerify;
+    // Of the disk being written: what should be on the floppy now, and every
+    // file this build created there (only those may be removed again).
+    FloppyFiles m_landed;
+    CStringArray m_written;
+    CString m_strVerifyEntry;  // shown while it is read back
 };

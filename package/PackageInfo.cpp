@@ -121,10 +121,25 @@ int PackageInfo::CountChosenDisks() const
     return nChosen;
 }
 
+namespace {
+CString SettingsFilePath()
+{
+    return GetProgramDirectory() + "\\Quorvane.ini";
+}
+}  // namespace
+
+BOOL PackageInfo::GetVerifyDisks() const
+{
+    CString strSettings = SettingsFilePath();
+    UINT nVerify = ::GetPrivateProfileIntA("Options", "Verify", 1, strSettings);
+    ForgetProfileFile(strSettings);
+    return nVerify != 0;
+}
+
 CString PackageInfo::GetDiskImagesDir() const
 {
     CString strProgramDir = GetProgramDirectory();
-    CString strSettings = strProgramDir + "\\Quorvane.ini";
+    CString strSettings = SettingsFilePath();
     CString strDir;
     ReadProfileValue("Paths", "DiskImages", strSettings, strDir);
     ForgetProfileFile(strSettings);

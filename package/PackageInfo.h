@@ -29,6 +29,9 @@ public:
     // Read afresh from Quorvane.ini on every call; the program directory
     // when no setting is given. Used exactly as written.
     CString GetDiskImagesDir() const;
+    // Whether disks are read back after writing: [Options] Verify of
+    // Quorvane.ini; only 0 turns it off.
+    BOOL GetVerifyDisks() const;
 
 private:
     friend class DiskCursor;

@@ -15,6 +15,13 @@ CGetDisksPage::CGetDisksPage(PackageInfo* pPackage, DriveList* pDrives)
 
 void CGetDisksPage::DoDataExchange(CDataExchange*) {}
 
+BOOL CGetDisksPage::OnInitDialog()
+{
+    CPropertyPage::OnInitDialog();
+    SendDlgItemMessage(IDC_VERIFY, BM_SETCHECK, m_pPackage->GetVerifyDisks() ? BST_CHECKED : BST_UNCHECKED);
+    return TRUE;
+}
+
 BOOL CGetDisksPage::OnSetActive()
 {
     SetWizardButtonsFromPage(this, PSWIZB_BACK | PSWIZB_NEXT, SW_SHOW);
@@ -41,6 +48,7 @@ LRESULT CGetDisksPage::OnWizardNext()
     // The build shows its own messages; anything short of every disk
     // written leaves the user here, free to try again.
     DiskBuilder builder(m_pPackage, m_pDrives);
+    builder.SetVerify(SendDlgItemMessage(IDC_VERIFY, BM_GETCHECK) == BST_CHECKED);
     return builder.Build(this) ? 0 : -1;
 }
 

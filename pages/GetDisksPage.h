@@ -13,6 +13,7 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
     BOOL OnSetActive() override;
     BOOL OnQueryCancel() override;
     LRESULT OnWizardNext() override;

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "../framework/CException.h"
+#include "../package/PackageCheck.h"
+#include "res/resource.h"
 
 namespace {
 // Page-aligned, so also sector-aligned as reads past the cache require.
@@ -110,6 +112,50 @@ CompareOutcome FileComparer::Compare(LPCSTR lpszSource, CopyReader& copy, Progre
     if (!SameFatTime(ftSource, ftCopy))
         return Outcome(kCompareWrongTime);
     return Outcome(kCompareSame);
+}
+
+CString DescribeMismatch(const CompareOutcome& outcome)
+{
+    CString strWhat;
+    switch (outcome.result) {
+    case kCompareSame:
+    case kCompareStopped:
+        break;
+    case kCompareMissing:
+        strWhat.LoadString(IDS_VERIFY_MISSING);
+        break;
+    case kCompareWrongLength:
+        strWhat.LoadString(IDS_VERIFY_WRONG_LENGTH);
+        break;
+    case kCompareDiffers:
+        strWhat.Format(IDS_VERIFY_DIFFERS, static_cast<LPCSTR>(FormatByteCount(outcome.nOffset)));
+        break;
+    case kCompareWrongTime:
+        strWhat.LoadString(IDS_VERIFY_WRONG_TIME);
+        break;
+    case kCompareSourceUnreadable:
+        strWhat.Format(IDS_VERIFY_SOURCE_UNREADABLE, static_cast<LPCSTR>(SystemErrorText(outcome.dwError)));
+        break;
+    case kCompareUnreadable:
+        strWhat.Format(IDS_VERIFY_UNREADABLE, static_cast<LPCSTR>(SystemErrorText(outcome.dwError)));
+        break;
+    }
+    return strWhat;
+}
+
+CString SystemErrorText(DWORD dwError)
+{
+    char szText[256];
+    DWORD nLength = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError,
+                                     0, szText, sizeof(szText), NULL);
+    while (nLength > 0 && (szText[nLength - 1] == '.' || static_cast<BYTE>(szText[nLength - 1]) <= ' '))
+        --nLength;
+    CString strText;
+    if (nLength == 0)
+        strText.Format("error %lu", dwError);
+    else
+        strText = CString(szText, static_cast<int>(nLength));
+    return strText;
 }
 
 FloppyFileReader::~FloppyFileReader()

@@ -52,6 +52,14 @@ public:
     static BOOL SameFatTime(const FILETIME& source, const FILETIME& copy);
 };
 
+// Why a file did not verify, as the words after its name: "is missing
+// from the floppy", "differs from its source at byte 1,024".
+CString DescribeMismatch(const CompareOutcome& outcome);
+
+// The system's words for an error code, without the closing full stop;
+// the number itself when the system has none.
+CString SystemErrorText(DWORD dwError);
+
 // A file on a floppy, read past the system's cache where the system lets
 // it (FILE_FLAG_NO_BUFFERING), else read normally.
 class FloppyFileReader : public CopyReader {

@@ -19,17 +19,6 @@ ProgramDir::ProgramDir()
         throw std::runtime_error("cannot copy " + built);
 }
 
-std::string SampleBytes(size_t size, unsigned seed)
-{
-    std::string bytes(size, '\0');
-    unsigned x = seed * 2654435761u + 1;
-    for (size_t i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        bytes[i] = static_cast<char>(x >> 16);
-    }
-    return bytes;
-}
-
 void ProgramDir::WriteCorvela(size_t setupSize, size_t iniSize, size_t cabSize)
 {
     Write("packlist.ini",
@@ -68,6 +57,13 @@ Program::~Program()
     }
     CloseHandle(m_info.hThread);
     CloseHandle(m_info.hProcess);
+}
+
+void Program::WhileFrozen(const std::function<void()>& action)
+{
+    SuspendThread(m_info.hThread);
+    action();
+    ResumeThread(m_info.hThread);
 }
 
 bool Program::Running() const

@@ -25,9 +25,6 @@ public:
     std::string exe() const { return *this / "Quorvane.exe"; }
 };
 
-// Bytes that differ from file to file, so a mix-up shows.
-std::string SampleBytes(size_t size, unsigned seed);
-
 class Program {
 public:
     // Starts the program; currentDir empty means the program directory.
@@ -48,6 +45,9 @@ public:
     HWND WaitForCaption(const std::string& caption, DWORD timeout = kWindowTimeout);
 
     DWORD pid() const { return m_info.dwProcessId; }
+    // Runs action with the program's GUI thread held still, so that what
+    // action changes happens between two of the program's own steps.
+    void WhileFrozen(const std::function<void()>& action);
 
 private:
     PROCESS_INFORMATION m_info;

@@ -229,3 +229,52 @@ TEST(Checker, TheWizardListsAtMostSixProblemsAndCountsTheRest)
     EXPECT_NE(std::string::npos, text.find("\n\n... and 2 more.\n\nDo you want")) << text;
     PressButton(box, IDNO);
 }
+
+// A stack of old floppies: which disk each one is, and whether it holds
+// that disk exactly.
+TEST(Checker, VerifyTellsAGoodFloppyFromABadOne)
+{
+    ProgramDir dir;
+    dir.WriteCorvela();
+    auto put = [&](std::initializer_list<const char*> entries) {
+        for (const char* entry : entries) {
+            std::string name = std::string(entry).substr(6);
+            ASSERT_TRUE(CopyFileA((dir / entry).c_str(), ("A:\\" + name).c_str(), FALSE)) << entry;
+        }
+    };
+    const struct {
+        const char* name;
+        std::function<void()> floppy;
+        std::string args;
+        DWORD exitCode;
+        std::vector<std::string> said;
+    } cases[] = {
+        {"disk 1 as written", [&] { put({"disk1\\setup.exe", "disk1\\setup.ini"}); }, "/verify A:", 0,
+         {"Drive A: against Disk 1 - Corvela\r\n  setup.exe: the same\r\n  setup.ini: the same\r\n"
+          "Drive A: holds Disk 1 - Corvela exactly.\r\n"}},
+        {"disk 2, found by its files", [&] { put({"disk2\\data.cab"}); }, "/verify a:\\", 0,
+         {"Drive A: holds Disk 2 - Corvela exactly."}},
+        {"a changed byte",
+         [&] {
+             put({"disk1\\setup.exe", "disk1\\setup.ini"});
+             PatchFileByte("A:\\setup.exe", 7, static_cast<char>(~SampleBytes(40000, 1)[7]));
+         },
+         "/verify A:", 1,
+         {"  setup.exe differs from its source at byte 7.\r\n", "does not hold Disk 1 - Corvela: 1 difference."}},
+        {"another disk's floppy", [&] { put({"disk2\\data.cab"}); }, "/verify A: /disk 1", 1,
+         {"  setup.exe is missing from the floppy.\r\n  setup.ini is missing from the floppy.\r\n"
+          "  data.cab is on the floppy but not on the disk.\r\n"}},
+        {"an empty drive", [] {}, "/verify N:", 1, {"There is no floppy in drive N:.\r\n"}},
+        {"no such disk", [] {}, "/verify A: /disk 3", 2, {"The package has no disk 3."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveContents("A:");
+        c.floppy();
+        CheckerRun run = RunChecker(dir, c.args);
+        EXPECT_EQ(c.exitCode, run.exitCode) << run.output;
+        for (const std::string& said : c.said)
+            EXPECT_NE(std::string::npos, run.output.find(said)) << run.output;
+    }
+    RemoveContents("A:");
+}

@@ -29,6 +29,49 @@ std::string TempDir::Write(const std::string& name, const std::string& content) 
     return path;
 }
 
+std::string SampleBytes(size_t size, unsigned seed)
+{
+    std::string bytes(size, '\0');
+    unsigned x = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        bytes[i] = static_cast<char>(x >> 16);
+    }
+    return bytes;
+}
+
+void PatchFileByte(const std::string& path, LONG offset, char value)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    DWORD written = 0;
+    BOOL ok = h != INVALID_HANDLE_VALUE && SetFilePointer(h, offset, NULL, FILE_BEGIN) == DWORD(offset) &&
+              WriteFile(h, &value, 1, &written, NULL) && written == 1;
+    CloseHandle(h);
+    if (!ok)
+        throw std::runtime_error("cannot change " + path);
+}
+
+void SetLastWriteTime(const std::string& path, const FILETIME& time)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    BOOL ok = h != INVALID_HANDLE_VALUE && SetFileTime(h, NULL, NULL, &time);
+    CloseHandle(h);
+    if (!ok)
+        throw std::runtime_error("cannot set the time of " + path);
+}
+
+void FillDisk(const std::string& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot create " + path);
+    static const char zeros[4096] = {};
+    DWORD written = sizeof(zeros);
+    while (written == sizeof(zeros) && WriteFile(h, zeros, sizeof(zeros), &written, NULL)) {
+    }
+    CloseHandle(h);
+}
+
 void WriteFileBytes(const std::string& path, const std::string& content)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);

@@ -22,6 +22,13 @@ private:
 };
 
 void WriteFileBytes(const std::string& path, const std::string& content);
+// Bytes that differ from file to file, so a mix-up shows.
+std::string SampleBytes(size_t size, unsigned seed);
+// Overwrites one byte of an existing file in place.
+void PatchFileByte(const std::string& path, LONG offset, char value);
+void SetLastWriteTime(const std::string& path, const FILETIME& time);
+// Writes a file of zeros at path until its disk is full.
+void FillDisk(const std::string& path);
 // The files directly in a directory (a floppy's root): name to content.
 std::map<std::string, std::string> FilesIn(const std::string& dir);
 std::string ReadFileBytes(const std::string& path);

@@ -11,6 +11,8 @@
 #include "GuiTest.h"
 #include "Screenshot.h"
 #include "TestFiles.h"
+#include <algorithm>
+
 #include "builder/DiskBuilder.h"
 #include "res/resource.h"
 
@@ -54,9 +56,16 @@ struct Boundary {
     LONGLONG lengthDelta = 0;
     bool hollowCopy = false;  // reads and writes move no bytes, so any length is quick
     HANDLE destination = NULL;
+    // Reading the floppy back: the handle, how often it was opened past the
+    // cache, and faults there.
+    HANDLE floppyReader = NULL;
+    int floppyReads = 0, unbufferedOpens = 0;
+    bool refuseUnbuffered = false, shortFloppyRead = false, floppyEndsEarly = false;
+    int failFloppyReads = 0;
     std::string imagesDir;
     std::function<void()> onFullBar;  // runs when a file's bar reaches 100 %
     std::function<void(int)> onPosition;
+    std::function<void(const std::string&)> onFileLine;
 } g;
 
 ImportPatch* g_patches[12];
@@ -74,6 +83,8 @@ BOOL WINAPI FakeEndDialog(HWND hwnd, INT_PTR result)
 BOOL WINAPI FakeSetDlgItemText(HWND hwnd, int id, LPCSTR text)
 {
     (id == IDC_DISK_LINE ? g.diskLines : g.fileLines).push_back(text);
+    if (id == IDC_FILE_LINE && g.onFileLine)
+        g.onFileLine(text);
     return Real<decltype(&SetDlgItemTextA)>(1)(hwnd, id, text);
 }
 LRESULT WINAPI FakeSendDlgItemMessage(HWND hwnd, int id, UINT msg, WPARAM w, LPARAM l)
@@ -119,9 +130,19 @@ HANDLE WINAPI FakeCreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_
     }
     if (!g.imagesDir.empty() && std::string(path).rfind(g.imagesDir, 0) == 0)
         ++g.sourceOpens;
+    bool fromFloppy = _strnicmp(path, "A:\\", 3) == 0 && !(access & GENERIC_WRITE);
+    if (fromFloppy && (flags & FILE_FLAG_NO_BUFFERING)) {
+        ++g.unbufferedOpens;
+        if (g.refuseUnbuffered) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return INVALID_HANDLE_VALUE;
+        }
+    }
     HANDLE h = Real<decltype(&CreateFileA)>(5)(path, access, share, sa, disposition, flags, tmpl);
     if (toFloppy)
         g.destination = h;
+    if (fromFloppy)
+        g.floppyReader = h;
     return h;
 }
 BOOL WINAPI FakeReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD read, LPOVERLAPPED ov)
@@ -130,7 +151,24 @@ BOOL WINAPI FakeReadFile(HANDLE h, LPVOID buf, DWORD n, LPDWORD read, LPOVERLAPP
         *read = n;
         return TRUE;
     }
-    if (g.failReads > 0 && h != g.destination) {
+    if (h == g.floppyReader) {
+        ++g.floppyReads;
+        if (g.failFloppyReads > 0) {
+            --g.failFloppyReads;
+            SetLastError(ERROR_CRC);
+            return FALSE;
+        }
+        if (g.floppyEndsEarly) {
+            g.floppyEndsEarly = false;
+            *read = 0;
+            return TRUE;
+        }
+        if (g.shortFloppyRead) {
+            g.shortFloppyRead = false;
+            n = n > 1000 ? 1000 : n / 2;
+        }
+    }
+    if (g.failReads > 0 && h != g.destination && h != g.floppyReader) {
         --g.failReads;
         SetLastError(ERROR_CRC);
         return FALSE;
@@ -210,7 +248,7 @@ BOOL WINAPI FakeCloseHandle(HANDLE h)
 
 using Files = std::vector<std::pair<std::string, std::string>>;  // entry, content
 
-std::map<std::string, std::string> FloppyFiles()
+std::map<std::string, std::string> FilesOnA()
 {
     return FilesIn("A:");
 }
@@ -285,6 +323,7 @@ protected:
         });
         g.sourceOpens = 0;
         DiskBuilder builder(&package, &drives);
+        builder.SetVerify(verify);
         BOOL built = builder.Build(NULL);
         boxes = answerer.calls;
         EXPECT_EQ(1u, g.dialogResults.size());
@@ -308,6 +347,7 @@ protected:
     DriveList drives;
     std::vector<MessageBoxCall> boxes;
     std::function<void(const MessageBoxCall&)> atPrompt;  // the user's doing at a prompt
+    bool verify = true;
 };
 
 TEST_F(Engine, TwoDisksAreWrittenWithTheirContentsAndTimes)
@@ -322,14 +362,15 @@ TEST_F(Engine, TwoDisksAreWrittenWithTheirContentsAndTimes)
         SetFileTime(h, &created, &accessed, &written);
         CloseHandle(h);
     }
+    verify = false;  // reading the copies back would move their access times
     g.onPosition = [](int percent) {
         if (percent == 46)
             SaveScreenshot("copying-files");
     };
     std::vector<std::map<std::string, std::string>> floppies;
     atPrompt = [&](const MessageBoxCall&) {  // the user takes out the written floppy
-        if (!FloppyFiles().empty()) {
-            floppies.push_back(FloppyFiles());
+        if (!FilesOnA().empty()) {
+            floppies.push_back(FilesOnA());
             RemoveContents("A:");
         }
     };
@@ -348,7 +389,7 @@ TEST_F(Engine, TwoDisksAreWrittenWithTheirContentsAndTimes)
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(0, CompareFileTime(&source[i], &copy[i])) << "time " << i;
     EXPECT_EQ(0, CompareFileTime(&written, &copy[2]));
-    floppies.push_back(FloppyFiles());
+    floppies.push_back(FilesOnA());
     ASSERT_EQ(2u, floppies.size());
     EXPECT_EQ((std::map<std::string, std::string>{{"setup.exe", setup}, {"setup.ini", "[Setup]"}}),
               floppies[0]);
@@ -376,7 +417,7 @@ TEST_F(Engine, OnlyChosenDisksAreBuiltUnderTheirOwnNumbers)
     EXPECT_NE(std::string::npos, boxes[0].text.find("'Disk 1 - Corvela'"));
     EXPECT_NE(std::string::npos, boxes[1].text.find("'Disk 3 - Corvela'"));
     EXPECT_EQ("Creating Disk 3 - Corvela", g.diskLines.back());
-    EXPECT_EQ(2u, FloppyFiles().size());
+    EXPECT_EQ(2u, FilesOnA().size());
 
     for (disks.Reset(); disks.Next(&disk);)
         disk->m_bChosen = FALSE;
@@ -390,13 +431,15 @@ TEST_F(Engine, EmptyFilesAndSharedBaseNames)
     MakePackage({{{"empty.txt", ""}, {"a\\readme.txt", "first"}, {"b\\readme.txt", "second"}}});
     EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
     EXPECT_EQ((std::map<std::string, std::string>{{"empty.txt", ""}, {"readme.txt", "second"}}),
-              FloppyFiles());
-    // The disk starts with an empty line and bar; each file starts at 0 %.
+              FilesOnA());
+    // The disk starts with an empty line and bar; each file starts at 0 %,
+    // copying and then reading back the one that stayed.
     EXPECT_EQ((std::vector<std::string>{"", "", "Copying empty.txt", "Copying a\\readme.txt",
                                         "Copying a\\readme.txt", "Copying b\\readme.txt",
-                                        "Copying b\\readme.txt"}),
+                                        "Copying b\\readme.txt", "Verifying empty.txt",
+                                        "Verifying b\\readme.txt", "Verifying b\\readme.txt"}),
               g.fileLines);
-    EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 100, 0, 100}), g.positions);
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 100, 0, 100, 0, 0, 100}), g.positions);
 }
 
 TEST_F(Engine, FullFloppyThenIgnoreLeavesNoPartialFile)
@@ -406,7 +449,7 @@ TEST_F(Engine, FullFloppyThenIgnoreLeavesNoPartialFile)
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ(Str(IDS_DISK_FULL) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION), Problems()[0].type);
-    EXPECT_EQ((std::map<std::string, std::string>{{"small.txt", "small"}}), FloppyFiles());
+    EXPECT_EQ((std::map<std::string, std::string>{{"small.txt", "small"}}), FilesOnA());
 }
 
 TEST_F(Engine, AFloppyWithDataIsNotBlankButOneSmallFileIs)
@@ -437,7 +480,7 @@ TEST_F(Engine, SourceProblemsOfferAbortRetryIgnore)
     EXPECT_EQ(Str(IDS_SOURCE_NOT_FOUND) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
     EXPECT_EQ(Str(IDS_SOURCE_NOT_OPENED) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[1].text);
     EXPECT_EQ("Pellandor's disk maker", Problems()[1].caption);
-    EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a"}}), FloppyFiles())
+    EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a"}}), FilesOnA())
         << "files copied before the abort stay";
 }
 
@@ -540,8 +583,8 @@ TEST_F(Engine, WriteProtectionOffersRetryWhichStartsAfresh)
     EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDRETRY; }));
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ(Str(IDS_WRITE_PROTECTED) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
-    EXPECT_EQ(3, g.sourceOpens) << "the source is opened again for the retry";
-    EXPECT_EQ(std::string(50000, 'a'), FloppyFiles()["a.txt"]);
+    EXPECT_EQ(3 + 2, g.sourceOpens) << "the source is opened again for the retry, then to verify";
+    EXPECT_EQ(std::string(50000, 'a'), FilesOnA()["a.txt"]);
 
     for (int answer : {IDIGNORE, IDABORT}) {
         RemoveContents("A:");
@@ -550,7 +593,7 @@ TEST_F(Engine, WriteProtectionOffersRetryWhichStartsAfresh)
         g.failCreates = 1;
         g.createError = ERROR_WRITE_PROTECT;
         EXPECT_EQ(answer == IDIGNORE ? IDOK : IDABORT, Build([&](const MessageBoxCall&) { return answer; }));
-        EXPECT_EQ(answer == IDIGNORE ? 1u : 0u, FloppyFiles().size());
+        EXPECT_EQ(answer == IDIGNORE ? 1u : 0u, FilesOnA().size());
     }
 }
 
@@ -585,22 +628,24 @@ TEST_F(Engine, ReadWriteAndFlushFailuresNameTheirCause)
         EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDABORT; }));
         ASSERT_EQ(1u, Problems().size());
         EXPECT_EQ(Str(c.message) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
-        EXPECT_TRUE(FloppyFiles().empty()) << "the partial file is deleted";
+        EXPECT_TRUE(FilesOnA().empty()) << "the partial file is deleted";
     }
 }
 
 TEST_F(Engine, AGrowingSourceIsCopiedAsItWasMeasured)
 {
     MakePackage({{{"a.txt", std::string(40000, 'a')}}});
+    verify = false;  // the floppy no longer holds the source as it is now
     g.lengthDelta = -30000;
     EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDABORT; }));
-    EXPECT_EQ(std::string(10000, 'a'), FloppyFiles()["a.txt"]);
+    EXPECT_EQ(std::string(10000, 'a'), FilesOnA()["a.txt"]);
 }
 
 TEST_F(Engine, ProgressOfAFileBeyond42MBStaysInOrder)
 {
     MakePackage({{{"huge.bin", "h"}}});
     g.hollowCopy = true;
+    verify = false;
     g.lengthDelta = 60000000 - 1;  // count x 100 no longer fits 32 bits
     EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDABORT; }));
     ASSERT_GT(g.positions.size(), 1000u);
@@ -640,14 +685,14 @@ TEST_F(Engine, LengthCloseOrMemoryFailuresEndTheBuildCleanly)
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ(Str(IDS_WRITE_ERROR), Problems()[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Problems()[0].type);
-    EXPECT_TRUE(FloppyFiles().empty());
+    EXPECT_TRUE(FilesOnA().empty());
     // Not a file error: no box to show, but the partial file goes too.
     MakePackage({{{"a.txt", std::string(40000, 'a')}}});
     g = Boundary();
     g.flushOutOfMemory = true;
     EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDOK; }));
     EXPECT_TRUE(Problems().empty());
-    EXPECT_TRUE(FloppyFiles().empty());
+    EXPECT_TRUE(FilesOnA().empty());
 }
 
 TEST_F(Engine, CancellingIsConfirmedAndNoticedAfterTheNextBlock)
@@ -661,7 +706,7 @@ TEST_F(Engine, CancellingIsConfirmedAndNoticedAfterTheNextBlock)
     }));
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ("Are you sure you want to abort the creation of the installation disk?", Problems()[0].text);
-    EXPECT_EQ((std::map<std::string, std::string>{{"empty.txt", ""}}), FloppyFiles());
+    EXPECT_EQ((std::map<std::string, std::string>{{"empty.txt", ""}}), FilesOnA());
     EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 32}), g.positions);
 }
 
@@ -670,13 +715,13 @@ TEST_F(Engine, CancellingDuringTheLastRefreshDeletesTheWholeFile)
     MakePackage({{{"a.txt", std::string(40000, 'a')}, {"b.txt", "b"}}});
     g.onFullBar = [] { PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); };
     EXPECT_EQ(IDCANCEL, Build([](const MessageBoxCall&) { return IDYES; }));
-    EXPECT_TRUE(FloppyFiles().empty());
+    EXPECT_TRUE(FilesOnA().empty());
 
     // No keeps the build going.
     g = Boundary();
     g.onFullBar = [] { PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); };
     EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDNO; }));
-    EXPECT_EQ(2u, FloppyFiles().size());
+    EXPECT_EQ(2u, FilesOnA().size());
 }
 
 TEST_F(Engine, StartTimerIsRequestedOnceAndItsFailureAborts)
@@ -700,4 +745,107 @@ TEST_F(Engine, StartTimerIsRequestedOnceAndItsFailureAborts)
     ASSERT_EQ(1u, boxes.size()) << "no prompt: nothing was built";
     EXPECT_EQ(Str(IDS_LOW_RESOURCES), boxes[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_OK), boxes[0].type);
+}
+
+// What the user is told when a disk does not read back as written, and
+// that Retry writes the whole disk again onto an emptied floppy.
+TEST_F(Engine, ADiskThatDoesNotReadBackIsEmptiedAndWrittenAgain)
+{
+    const std::string setup = SampleBytes(70000, 1);
+    auto onFloppyOnceWritten = [](std::function<void()> change) {
+        // After the second file's last block, before anything is read back.
+        return [change, fulls = 0]() mutable {
+            if (++fulls == 2)
+                change();
+        };
+    };
+    FILETIME old = {0, 0x1A00000};
+    const struct {
+        const char* name;
+        std::function<void()> fault;
+        std::string found;
+    } cases[] = {
+        {"data error", [] { g.failFloppyReads = 1; },
+         "cannot be read back (" + std::string(SystemErrorText(ERROR_CRC)) + ")"},
+        {"ends early", [] { g.floppyEndsEarly = true; }, "has the wrong length"},
+        {"changed byte",
+         [&] { g.onFullBar = onFloppyOnceWritten([] { PatchFileByte("A:\\setup.exe", 40000, 'X'); }); },
+         "differs from its source at byte 40,000"},
+        {"vanished", [&] { g.onFullBar = onFloppyOnceWritten([] { DeleteFileA("A:\\setup.exe"); }); },
+         "is missing from the floppy"},
+        {"old time", [&] { g.onFullBar = onFloppyOnceWritten([&] { SetLastWriteTime("A:\\setup.exe", old); }); },
+         "does not have its source's modification time"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g = Boundary();
+        RemoveContents("A:");
+        MakePackage({{{"disk1\\setup.exe", setup}, {"disk1\\setup.ini", "[Setup]"}}});
+        c.fault();
+        std::vector<std::map<std::string, std::string>> atBox;
+        EXPECT_EQ(IDOK, Build([&](const MessageBoxCall& box) {
+            if (box.type != (MB_RETRYCANCEL | MB_ICONEXCLAMATION))
+                return IDCANCEL;
+            atBox.push_back(FilesOnA());
+            return IDRETRY;
+        }));
+        ASSERT_EQ(1u, Problems().size());
+        EXPECT_EQ("Disk 1 - Corvela did not verify: setup.exe " + c.found + "." +
+                      Str(IDS_VERIFY_FAILED).substr(Str(IDS_VERIFY_FAILED).find(".\n")+1),
+                  Problems()[0].text);
+        EXPECT_EQ(static_cast<UINT>(MB_RETRYCANCEL | MB_ICONEXCLAMATION), Problems()[0].type);
+        EXPECT_EQ("Pellandor's disk maker", Problems()[0].caption);
+        EXPECT_TRUE(atBox[0].empty()) << "what was written is gone before the user is asked";
+        EXPECT_EQ(3u, boxes.size()) << "Retry prompts for the disk again";
+        EXPECT_EQ((std::map<std::string, std::string>{{"setup.exe", setup}, {"setup.ini", "[Setup]"}}),
+                  FilesOnA());
+    }
+    // Cancel ends the build as Abort does, and leaves the floppy empty.
+    g = Boundary();
+    RemoveContents("A:");
+    g.failFloppyReads = 1;
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    EXPECT_TRUE(FilesOnA().empty());
+}
+
+// Past the cache where the system allows it, through the cache where not,
+// and not at all when the user turned it off.
+TEST_F(Engine, HowTheFloppyIsReadBack)
+{
+    MakePackage({{{"setup.exe", SampleBytes(70000, 1)}, {"empty.txt", ""}}});
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        bool verify;
+        int floppyReads;
+    } cases[] = {
+        {"past the cache", [] {}, true, 3},
+        {"no-buffering refused", [] { g.refuseUnbuffered = true; }, true, 3},
+        {"a short read", [] { g.shortFloppyRead = true; }, true, 4},
+        {"check box off", [] {}, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g = Boundary();
+        RemoveContents("A:");
+        c.setUp();
+        verify = c.verify;
+        EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+        EXPECT_TRUE(Problems().empty());
+        EXPECT_EQ(c.floppyReads, g.floppyReads);
+        EXPECT_EQ(c.verify ? 2 : 0, g.unbufferedOpens);
+        EXPECT_EQ(c.verify, std::count(g.fileLines.begin(), g.fileLines.end(), "Verifying setup.exe") > 0);
+        EXPECT_EQ(2u, FilesOnA().size());
+    }
+}
+
+TEST_F(Engine, CancellingWhileVerifyingKeepsTheWrittenFiles)
+{
+    MakePackage({{{"setup.exe", SampleBytes(70000, 1)}, {"setup.ini", "[Setup]"}}});
+    g.onFileLine = [](const std::string& line) {
+        if (line == "Verifying setup.exe")
+            PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
+    };
+    EXPECT_EQ(IDCANCEL, Build([](const MessageBoxCall&) { return IDYES; }));
+    EXPECT_EQ(2u, FilesOnA().size());
 }
