@@ -5,8 +5,8 @@
 //
 //   QvImage [LIST] [/out DIR] [/disk N]... [/force]
 //
-// Exit code: 0 every image written, 1 problems found or a disk that does
-// not fit, 2 the list does not load or the command line is wrong, 3 an
+// Exit code: 0 every image written (with /force, despite the problems), 1
+// problems found or a disk that does not fit, 2 the list does not load or the command line is wrong, 3 an
 // image could not be written.
 #include <windows.h>
 
@@ -166,7 +166,6 @@ int WriteImages(const Options& options)
             printf("No image was written; /force writes the disks that fit anyway.\n");
             return kProblems;
         }
-        nResult = kProblems;
     }
 
     CString strOutDir = options.strOutDir;
