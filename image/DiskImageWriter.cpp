@@ -42,7 +42,8 @@ BOOL FillImage(const FloppyFiles& files, Fat12Image& image, ImageReport* pReport
         BYTE* pData = NULL;
         ULONGLONG nSize = (static_cast<ULONGLONG>(dwHigh) << 32) | dwSize;
         if (!image.AddFile(file.strName, nSize, created, written, &pData)) {
-            pReport->strProblem.Format("%s does not fit on the floppy", static_cast<LPCSTR>(file.strName));
+            pReport->strProblem.Format("%s does not fit on the floppy, or its name is longer than FAT keeps",
+                                       static_cast<LPCSTR>(file.strName));
             return FALSE;
         }
         DWORD dwRead = 0;
@@ -131,7 +132,12 @@ BOOL ReadBack(const FloppyFiles& files, LPCSTR lpszPath, ImageReport* pReport)
 BOOL Replace(LPCSTR lpszTemporary, LPCSTR lpszTarget, ImageReport* pReport)
 {
     CString strAside = DiskImageWriter::SetAsidePath(lpszTarget);
-    BOOL bOld = ::GetFileAttributesA(lpszTarget) != INVALID_FILE_ATTRIBUTES;
+    DWORD dwAttributes = ::GetFileAttributesA(lpszTarget);
+    BOOL bOld = dwAttributes != INVALID_FILE_ATTRIBUTES;
+    if (bOld && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        pReport->strProblem.Format("%s is a directory", lpszTarget);
+        return FALSE;
+    }
     if (bOld) {
         ::DeleteFileA(strAside);
         if (!::MoveFileA(lpszTarget, strAside)) {

@@ -161,6 +161,11 @@ says "There is no disk 2: Corvela has 1 disk."
 qvimage /out 'Z:\nowhere\at\all'
 expect_status 3
 says "Disk 1 - Corvela.img is not written: Z:\\nowhere\\at\\all\\Disk 1 - Corvela.img.tmp cannot be created"
+mkdir "$dir/out/Disk 1 - Corvela.img"
+qvimage
+expect_status 3
+says "Disk 1 - Corvela.img is a directory."
+[ "$(ls -A "$dir/out")" = "Disk 1 - Corvela.img" ] || fail "left behind: $(ls -A "$dir/out" | tr '\n' ' ')"
 if [ "$(id -u)" -eq 0 ]; then
   case=read-only
   mkdir "$dir/ro" "$dir/small"
