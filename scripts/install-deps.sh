@@ -23,6 +23,7 @@ packages=(
   xauth
   imagemagick
   mtools
+  dosfstools
   cmake
   ninja-build
   zip

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the Windows release, out/release/quorvane-<version>-win32.zip:
-# Quorvane.exe and the package checker QvCheck.exe (static, system DLLs
-# only, checked against tests/release-imports.txt), a sample packlist.ini,
+# Quorvane.exe, the package checker QvCheck.exe and the image writer
+# QvImage.exe (static, system DLLs only, checked against
+# tests/release-imports.txt), a sample packlist.ini,
 # Quorvane.ini, license.txt and a README.txt on laying out the disk images.
 #
 #   ./scripts/release.sh [--exe Quorvane.exe] [--out DIR]
 #
 # --exe packs an exe already built instead of building one; its QvCheck.exe
-# is the one beside it.
+# and QvImage.exe are the ones beside it.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -26,8 +27,9 @@ if [ -z "$exe" ]; then
 fi
 
 checker="$(dirname "$exe")/QvCheck.exe"
+imager="$(dirname "$exe")/QvImage.exe"
 # Nothing that Windows 95 or NT 4.0 would refuse to start.
-for program in "$exe" "$checker"; do
+for program in "$exe" "$checker" "$imager"; do
   if ! checked=$("$QV_ROOT/tests/check-imports.sh" "$program" "$QV_ROOT/tests/release-imports.txt"); then
     echo "$checked" >&2
     exit 1
@@ -42,6 +44,7 @@ qv_on_exit "rm -rf '$stage'"
 mkdir "$stage/$name"
 cp "$exe" "$stage/$name/Quorvane.exe"
 cp "$checker" "$stage/$name/QvCheck.exe"
+cp "$imager" "$stage/$name/QvImage.exe"
 cp "$stage/sample/packlist.ini" "$stage/sample/license.txt" "$stage/$name/"
 
 crlf() { sed 's/$/\r/'; }
@@ -70,6 +73,7 @@ Lay out a directory like this:
 
     Quorvane.exe
     QvCheck.exe         checks the package before any floppy is written
+    QvImage.exe         writes the disks as floppy image files
     packlist.ini        what goes onto which disk (required)
     license.txt         shown as an agreement page (optional)
     Quorvane.ini        where the disk images lie (optional)
@@ -104,6 +108,30 @@ with the same name. For a list that does not load, it names the section and
 key at fault. Quorvane makes the same check of the chosen disks before it
 asks for the first floppy. QvCheck's exit code is 0 for a clean set, 1 when
 it found problems and 2 when the list does not load.
+
+Without a floppy drive, write the disks as image files instead:
+
+    QvImage                      every disk, into the current directory
+    QvImage /out D:\\images     into another directory
+    QvImage /disk 2              only Disk 2 (repeat /disk for more)
+    QvImage other.ini /force     another list, even when it has problems
+
+Each disk becomes "Disk 1 - Corvela.img", named by the disk's label: a
+1.44 MB FAT12 floppy image holding exactly what Quorvane would write onto a
+blank floppy, with the same names and times. QvImage finds the list as
+QvCheck does and checks it first; when it finds problems it lists them and
+writes nothing, unless /force is given. A disk whose files do not fit is
+never written. Every image is written under a temporary name, read back
+and compared with its files, and only then takes its name, replacing an
+older image of that name. Exit code: 0 every image written, 1 problems
+found or a disk that does not fit, 2 the list does not load, 3 an image
+could not be written.
+
+An image file can be used as it is by emulators and virtual machines (as
+their floppy drive A:) and by USB floppy emulators (copy the .img files
+onto their USB stick). To make a real floppy of one, write the image onto
+a blank 1.44 MB floppy with any disk-image tool, sector by sector; on
+Linux: dd if="Disk 1 - Corvela.img" of=/dev/fd0 bs=18k.
 TXT
 
 mkdir -p "$out"

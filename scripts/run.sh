@@ -2,6 +2,7 @@
 # Builds Quorvane.exe and runs it under Wine, with a disk changer beside it.
 #
 #   ./scripts/run.sh [--package DIR] [--drive LETTER] [--floppy-dir DIR] [--demo]
+#   ./scripts/run.sh [--package DIR] --images [DIR]
 #
 # The program directory gets Quorvane.exe and the package: the sample
 # Corvela set, or the files of --package DIR (its packlist.ini, the disk
@@ -17,21 +18,32 @@
 # one (or with --demo) it runs on a virtual display as an unattended
 # demonstration that builds every disk, photographs each page, and exits 0
 # only when every image holds exactly the package's files.
+#
+# --images writes the package's floppy images with QvImage instead, into
+# DIR (default out/images/<date-time>): no wizard, no virtual floppy, no
+# display. It exits 0 only when QvImage wrote every disk and each image is
+# clean under fsck.fat and holds exactly its disk's files.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
-package="" letter=a floppy_dir="" demo=""
+package="" letter=a floppy_dir="" demo="" images_out=""
 while [ $# -gt 0 ]; do
   case $1 in
     --package) package=$(cd "$2" && pwd); shift 2 ;;
     --drive) letter=$(echo "$2" | tr 'A-Z' 'a-z' | cut -c1); shift 2 ;;
     --floppy-dir) floppy_dir=$(cd "$2" && pwd); shift 2 ;;
     --demo) demo=1; shift ;;
-    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --images)
+      images_out="$QV_ROOT/out/images/$(date +%Y%m%d-%H%M%S)"
+      if [ $# -gt 1 ] && [ "${2#--}" = "$2" ]; then images_out=$2; shift; fi
+      mkdir -p "$images_out"
+      images_out=$(cd "$images_out" && pwd)
+      shift ;;
+    -h|--help) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
-if [ "$(id -u)" -ne 0 ]; then
+if [ -z "$images_out" ] && [ "$(id -u)" -ne 0 ]; then
   echo "run.sh mounts a virtual floppy (tmpfs) and must run as root." >&2
   exit 1
 fi
@@ -45,7 +57,7 @@ qv_build "$QV_ARCH" "$build" -DBUILD_TESTING=OFF >/dev/null
 work="$QV_ROOT/out/run"
 program="$work/program"
 # Every run keeps its own images: nothing of an earlier run is overwritten.
-images="$QV_ROOT/out/images/$(date +%Y%m%d-%H%M%S)"
+images=${images_out:-$QV_ROOT/out/images/$(date +%Y%m%d-%H%M%S)}
 spool="$work/spool"
 rm -rf "$program" "$spool" "$work/screenshots"
 mkdir -p "$program" "$spool" "$images" "$work/screenshots"
@@ -54,8 +66,39 @@ if [ -n "$package" ]; then
 else
   "$QV_ROOT/scripts/make-sample.sh" "$program"
 fi
-cp "$build/Quorvane.exe" "$build/QvCheck.exe" "$program/"
+cp "$build/Quorvane.exe" "$build/QvCheck.exe" "$build/QvImage.exe" "$program/"
 [ -f "$program/packlist.ini" ] || { echo "run.sh: no packlist.ini in the package" >&2; exit 1; }
+
+# The disk image directory: where Quorvane.ini says, else beside the program.
+# Needs WINEPREFIX.
+source_dir() {
+  local setting=""
+  if [ -f "$program/Quorvane.ini" ]; then
+    setting=$(sed -n 's/\r$//; s/^[[:space:]]*DiskImages[[:space:]]*=[[:space:]]*//Ip' "$program/Quorvane.ini" | head -1)
+  fi
+  if [ -n "$setting" ]; then
+    (cd "$program" && qv_wine winepath -u "$setting")
+  else
+    echo "$program"
+  fi
+}
+
+if [ -n "$images_out" ]; then
+  qv_log "Preparing a Wine prefix"
+  qv_make_prefix "$work/wineprefix"
+  export WINEPREFIX="$work/wineprefix"
+  qv_log "Writing the floppy images with QvImage into $images_out"
+  status=0
+  (cd "$program" && qv_wine "$program/QvImage.exe" /out "$(qv_wine winepath -w "$images_out")") || status=$?
+  for img in "$images_out"/*.img; do
+    [ -e "$img" ] || continue
+    fsck.fat -n "$img" >/dev/null || { fsck.fat -n "$img" >&2; status=1; }
+  done
+  "$QV_ROOT/scripts/check-images.sh" "$program/packlist.ini" "$(source_dir)" "$images_out" || status=1
+  qv_log "Floppy images: $images_out"
+  ls -l "$images_out" >&2 || true
+  exit $status
+fi
 
 if [ -n "$floppy_dir" ]; then
   floppy=$floppy_dir
@@ -146,16 +189,7 @@ if [ -n "$demo" ]; then
     [ -e "$bmp" ] || continue
     convert "$bmp" -trim +repage "${bmp%.bmp}.png" && rm "$bmp"
   done
-  # The disk images lie where Quorvane.ini says, else beside the program.
-  source_dir=$program
-  setting=""
-  if [ -f "$program/Quorvane.ini" ]; then
-    setting=$(sed -n 's/\r$//; s/^[[:space:]]*DiskImages[[:space:]]*=[[:space:]]*//Ip' "$program/Quorvane.ini" | head -1)
-  fi
-  if [ -n "$setting" ]; then
-    source_dir=$(cd "$program" && WINEPREFIX="$WINEPREFIX" qv_wine winepath -u "$setting")
-  fi
-  "$QV_ROOT/scripts/check-images.sh" "$program/packlist.ini" "$source_dir" "$images" || status=1
+  "$QV_ROOT/scripts/check-images.sh" "$program/packlist.ini" "$(source_dir)" "$images" || status=1
   qv_log "Screenshots: $work/screenshots"
 fi
 qv_log "Floppy images: $images"

@@ -16,7 +16,7 @@ trap 'rm -rf "$work"' EXIT
 zip=$("$here/../scripts/release.sh" --exe "$exe" --out "$work")
 
 entries=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v '^$' | sort | tr '\n' ' ')
-expected="Quorvane.exe Quorvane.ini QvCheck.exe README.txt license.txt packlist.ini "
+expected="Quorvane.exe Quorvane.ini QvCheck.exe QvImage.exe README.txt license.txt packlist.ini "
 if [ "$entries" != "$expected" ]; then
   echo "the release holds [$entries], expected [$expected]"
   exit 1
@@ -29,10 +29,13 @@ file "$packed" | grep -q 'PE32 executable (GUI) Intel 80386' || { file "$packed"
 checker=$(echo "$work"/x/*/QvCheck.exe)
 file "$checker" | grep -q 'PE32 executable (console) Intel 80386' || { file "$checker"; exit 1; }
 "$here/check-imports.sh" "$checker" "$list"
+imager=$(echo "$work"/x/*/QvImage.exe)
+file "$imager" | grep -q 'PE32 executable (console) Intel 80386' || { file "$imager"; exit 1; }
+"$here/check-imports.sh" "$imager" "$list"
 
 readme=$(echo "$work"/x/*/README.txt)
 grep -q $'\r$' "$readme" || { echo "README.txt lacks Windows line ends"; exit 1; }
-for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "Pentium Pro"; do
+for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "Pentium Pro" "QvImage /out"; do
   grep -q "$system" "$readme" || { echo "README.txt does not mention $system"; exit 1; }
 done
 if grep -q "Vista" "$readme"; then

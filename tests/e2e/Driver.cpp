@@ -30,6 +30,42 @@ void ProgramDir::WriteCorvela(size_t setupSize, size_t iniSize, size_t cabSize)
     Write("disk2\\data.cab", SampleBytes(cabSize, 3));
 }
 
+ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, const std::string& args)
+{
+    ConsoleRun run;
+    std::string exe = dir / exeName;
+    std::string built = TestProgramDirectory() + "\\..\\" + exeName;
+    if (!CopyFileA(built.c_str(), exe.c_str(), FALSE))
+        return run;
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
+    HANDLE readEnd = NULL, writeEnd = NULL;
+    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = writeEnd;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = "\"" + exe + "\" " + args;
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, dir.Path().c_str(), &startup, &info)) {
+        CloseHandle(readEnd);
+        CloseHandle(writeEnd);
+        return run;
+    }
+    CloseHandle(writeEnd);
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) && got > 0)
+        run.output.append(buffer, got);
+    CloseHandle(readEnd);
+    if (WaitForSingleObject(info.hProcess, kWindowTimeout) == WAIT_OBJECT_0)
+        GetExitCodeProcess(info.hProcess, &run.exitCode);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+    return run;
+}
+
 Program::Program(const ProgramDir& dir, const std::string& args, const std::string& currentDir)
     : Program(dir.exe(), args, currentDir.empty() ? dir.Path() : currentDir)
 {

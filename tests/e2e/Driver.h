@@ -25,6 +25,15 @@ public:
     std::string exe() const { return *this / "Quorvane.exe"; }
 };
 
+// A console program of the release (QvCheck.exe, QvImage.exe), copied from
+// the build into the program directory and run there: its exit code and
+// everything it printed.
+struct ConsoleRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output;
+};
+ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, const std::string& args = "");
+
 class Program {
 public:
     // Starts the program; currentDir empty means the program directory.

@@ -8,45 +8,11 @@
 namespace {
 const int kBack = 0x3023, kNext = 0x3024;
 
-struct CheckerRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;
-};
+using CheckerRun = ConsoleRun;
 
-// Runs QvCheck.exe from the program directory and reads what it prints.
 CheckerRun RunChecker(const ProgramDir& dir, const std::string& args = "")
 {
-    std::string checker = dir / "QvCheck.exe";
-    std::string built = TestProgramDirectory() + "\\..\\QvCheck.exe";
-    EXPECT_TRUE(CopyFileA(built.c_str(), checker.c_str(), FALSE)) << built;
-
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
-    HANDLE readEnd = NULL, writeEnd = NULL;
-    CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + checker + "\" " + args;
-    CheckerRun run;
-    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, dir.Path().c_str(), &startup, &info)) {
-        ADD_FAILURE() << "cannot start " << checker;
-        return run;
-    }
-    CloseHandle(writeEnd);
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) && got > 0)
-        run.output.append(buffer, got);
-    CloseHandle(readEnd);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(info.hProcess, kWindowTimeout));
-    GetExitCodeProcess(info.hProcess, &run.exitCode);
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return run;
+    return RunConsoleProgram(dir, "QvCheck.exe", args);
 }
 
 // The example package with three mistakes: a duplicate name on disk 1, a

@@ -1,0 +1,187 @@
+#include "DiskImageWriter.h"
+
+#include "../verify/FileComparer.h"
+#include "Fat12Image.h"
+
+namespace {
+class Handle {
+public:
+    explicit Handle(HANDLE h) : m_h(h) {}
+    ~Handle() { Close(); }
+    BOOL Close()
+    {
+        BOOL bClosed = m_h == INVALID_HANDLE_VALUE || ::CloseHandle(m_h);
+        m_h = INVALID_HANDLE_VALUE;
+        return bClosed;
+    }
+    HANDLE m_h;
+};
+
+CString Sentence(LPCSTR lpszFormat, LPCSTR lpszName, DWORD dwError)
+{
+    CString strText;
+    strText.Format(lpszFormat, lpszName, static_cast<LPCSTR>(DescribeError(dwError)));
+    return strText;
+}
+
+// Reads every source into its place in the image.
+BOOL FillImage(const FloppyFiles& files, Fat12Image& image, ImageReport* pReport)
+{
+    for (int i = 0; i < files.GetSize(); ++i) {
+        const FloppyFile& file = files[i];
+        Handle source(::CreateFileA(file.strSource, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, NULL));
+        DWORD dwHigh = 0, dwSize = 0;
+        FILETIME created, accessed, written;
+        if (source.m_h == INVALID_HANDLE_VALUE ||
+            ((dwSize = ::GetFileSize(source.m_h, &dwHigh)) == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) ||
+            !::GetFileTime(source.m_h, &created, &accessed, &written)) {
+            pReport->strProblem = Sentence("%s cannot be read (%s)", file.strSource, ::GetLastError());
+            return FALSE;
+        }
+        BYTE* pData = NULL;
+        ULONGLONG nSize = (static_cast<ULONGLONG>(dwHigh) << 32) | dwSize;
+        if (!image.AddFile(file.strName, nSize, created, written, &pData)) {
+            pReport->strProblem.Format("%s does not fit on the floppy, or its name is longer than FAT keeps",
+                                       static_cast<LPCSTR>(file.strName));
+            return FALSE;
+        }
+        DWORD dwRead = 0;
+        if (!::ReadFile(source.m_h, pData, dwSize, &dwRead, NULL) || dwRead != dwSize) {
+            pReport->strProblem = Sentence("%s cannot be read (%s)", file.strSource,
+                                           dwRead != dwSize ? ERROR_HANDLE_EOF : ::GetLastError());
+            return FALSE;
+        }
+        pReport->names.Add(file.strName);
+        pReport->sizes.Add(nSize);
+    }
+    return TRUE;
+}
+
+BOOL WriteImageFile(Fat12Image& image, LPCSTR lpszPath, ImageReport* pReport)
+{
+    Handle file(::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (file.m_h == INVALID_HANDLE_VALUE) {
+        pReport->strProblem = Sentence("%s cannot be created (%s)", lpszPath, ::GetLastError());
+        return FALSE;
+    }
+    DWORD dwWritten = 0;
+    if (!::WriteFile(file.m_h, image.GetBytes(), Fat12::kImageBytes, &dwWritten, NULL) ||
+        dwWritten != Fat12::kImageBytes || !::FlushFileBuffers(file.m_h) || !file.Close()) {
+        DWORD dwError = ::GetLastError();
+        file.Close();
+        ::DeleteFileA(lpszPath);
+        pReport->strProblem = Sentence("%s cannot be written (%s)", lpszPath,
+                                       dwError == NO_ERROR ? ERROR_DISK_FULL : dwError);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The image as written: the same files, bytes and times as their sources.
+BOOL ReadBack(const FloppyFiles& files, LPCSTR lpszPath, ImageReport* pReport)
+{
+    Fat12ImageFile image(lpszPath);
+    DWORD dwError = 0;
+    if (!image.Open(&dwError)) {
+        pReport->strProblem = Sentence("%s cannot be read back (%s)", lpszPath, dwError);
+        return FALSE;
+    }
+    if (image.GetFiles().GetSize() != files.GetSize()) {
+        pReport->strProblem.Format("%s holds %d files, not %d", lpszPath, image.GetFiles().GetSize(),
+                                   files.GetSize());
+        return FALSE;
+    }
+    for (int i = 0; i < files.GetSize(); ++i) {
+        Fat12FileReader copy(image, files[i].strName);
+        CompareOutcome outcome = FileComparer::Compare(files[i].strSource, copy);
+        LPCSTR lpszName = files[i].strName;
+        switch (outcome.result) {
+        case kCompareSame:
+            continue;
+        case kCompareMissing:
+            pReport->strProblem.Format("%s is missing from the image read back", lpszName);
+            break;
+        case kCompareWrongLength:
+            pReport->strProblem.Format("%s has another length in the image than its source", lpszName);
+            break;
+        case kCompareDiffers:
+            pReport->strProblem.Format("%s differs from its source at byte %lu", lpszName,
+                                       static_cast<unsigned long>(outcome.nOffset));
+            break;
+        case kCompareWrongTime:
+            pReport->strProblem.Format("%s has another time in the image than its source", lpszName);
+            break;
+        case kCompareSourceUnreadable:
+            pReport->strProblem = Sentence("%s cannot be read (%s)", files[i].strSource, outcome.dwError);
+            break;
+        default:
+            pReport->strProblem = Sentence("%s cannot be read back from the image (%s)", lpszName, outcome.dwError);
+            break;
+        }
+        return FALSE;
+    }
+    pReport->nFreeBytes = static_cast<ULONGLONG>(image.GetFreeClusters()) * Fat12::kSectorBytes;
+    pReport->nUsedBytes = static_cast<ULONGLONG>(Fat12::kClusters) * Fat12::kSectorBytes - pReport->nFreeBytes;
+    pReport->nRootEntries = image.GetRootEntriesUsed();
+    return TRUE;
+}
+
+// The finished image takes the target's name; an older one is set aside
+// first and put back if that fails, since MoveFile replaces nothing.
+BOOL Replace(LPCSTR lpszTemporary, LPCSTR lpszTarget, ImageReport* pReport)
+{
+    CString strAside = DiskImageWriter::SetAsidePath(lpszTarget);
+    DWORD dwAttributes = ::GetFileAttributesA(lpszTarget);
+    BOOL bOld = dwAttributes != INVALID_FILE_ATTRIBUTES;
+    if (bOld && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        pReport->strProblem.Format("%s is a directory", lpszTarget);
+        return FALSE;
+    }
+    if (bOld) {
+        ::DeleteFileA(strAside);
+        if (!::MoveFileA(lpszTarget, strAside)) {
+            pReport->strProblem = Sentence("%s cannot be replaced (%s)", lpszTarget, ::GetLastError());
+            return FALSE;
+        }
+    }
+    if (!::MoveFileA(lpszTemporary, lpszTarget)) {
+        pReport->strProblem = Sentence("%s cannot be renamed (%s)", lpszTemporary, ::GetLastError());
+        if (bOld)
+            ::MoveFileA(strAside, lpszTarget);
+        return FALSE;
+    }
+    if (bOld)
+        ::DeleteFileA(strAside);
+    return TRUE;
+}
+}  // namespace
+
+BOOL DiskImageWriter::Write(const FloppyFiles& files, LPCSTR lpszImagePath, ImageReport* pReport)
+{
+    Fat12Image image;
+    if (!FillImage(files, image, pReport))
+        return FALSE;
+    CString strTemporary = TemporaryPath(lpszImagePath);
+    if (!WriteImageFile(image, strTemporary, pReport))
+        return FALSE;
+    if (!ReadBack(files, strTemporary, pReport) || !Replace(strTemporary, lpszImagePath, pReport)) {
+        ::DeleteFileA(strTemporary);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+CString DescribeError(DWORD dwError)
+{
+    char text[256];
+    DWORD dwLength = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0,
+                                      text, sizeof(text), NULL);
+    while (dwLength > 0 && (text[dwLength - 1] == '\r' || text[dwLength - 1] == '\n' ||
+                            text[dwLength - 1] == ' ' || text[dwLength - 1] == '.'))
+        --dwLength;
+    CString strText(text, static_cast<int>(dwLength));
+    if (strText.IsEmpty())
+        strText.Format("error %lu", dwError);
+    return strText;
+}

@@ -1,0 +1,509 @@
+#include "Fat12Image.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "../framework/CException.h"
+#include "../package/PackageCheck.h"
+
+using namespace Fat12;
+
+namespace {
+const int kFatSectors = 9;
+const int kRootOffset = (1 + 2 * kFatSectors) * kSectorBytes;
+const int kDataOffset = kFirstDataSector * kSectorBytes;
+const BYTE kAttrArchive = 0x20, kAttrVolume = 0x08, kAttrDirectory = 0x10, kAttrLongName = 0x0F;
+const int kLongNameChars = 255;
+const ULONGLONG kTwoSeconds = 20000000;  // in 100 ns
+
+// A floppy that is not a startup disk says so and waits for another one.
+const BYTE kBootCode[] = {
+    0xFA, 0x31, 0xC0, 0x8E, 0xD8, 0x8E, 0xD0, 0xBC, 0x00, 0x7C, 0xFB,  // cli; ds = ss = 0; sp = 7C00h; sti
+    0xBE, 0x60, 0x7C,                                                  // si = message
+    0xAC, 0x08, 0xC0, 0x74, 0x09,                                      // next: lodsb; or al,al; jz wait
+    0xB4, 0x0E, 0xBB, 0x07, 0x00, 0xCD, 0x10, 0xEB, 0xF2,              // teletype output; jmp next
+    0x31, 0xC0, 0xCD, 0x16, 0xCD, 0x19,                                // wait: read a key; reboot
+};
+const char kBootMessage[] = "\r\nNot a startup disk. Remove it and press any key.\r\n";
+
+void PutWord(BYTE* p, WORD w)
+{
+    p[0] = static_cast<BYTE>(w);
+    p[1] = static_cast<BYTE>(w >> 8);
+}
+WORD GetWord(const BYTE* p)
+{
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
+void PutDword(BYTE* p, DWORD d)
+{
+    PutWord(p, static_cast<WORD>(d));
+    PutWord(p + 2, static_cast<WORD>(d >> 16));
+}
+DWORD GetDword(const BYTE* p)
+{
+    return GetWord(p) | (static_cast<DWORD>(GetWord(p + 2)) << 16);
+}
+
+BYTE ShortNameChecksum(const BYTE* shortName)
+{
+    BYTE sum = 0;
+    for (int i = 0; i < 11; ++i)
+        sum = static_cast<BYTE>(((sum & 1) << 7) + (sum >> 1) + shortName[i]);
+    return sum;
+}
+
+ULONGLONG TimeValue(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// FAT keeps local time. The last write to two seconds, rounded up as the
+// system does; the creation time keeps its hundredths in *pHundredths.
+void ToFatTime(const FILETIME& utc, bool bRoundUp, WORD* pDate, WORD* pTime, BYTE* pHundredths)
+{
+    FILETIME local;
+    if (!::FileTimeToLocalFileTime(&utc, &local))
+        local = utc;
+    ULONGLONG nValue = TimeValue(local);
+    ULONGLONG nWithin = nValue % kTwoSeconds;
+    if (bRoundUp && nWithin != 0)
+        nValue += kTwoSeconds - nWithin;
+    if (pHundredths != NULL)
+        *pHundredths = static_cast<BYTE>(nWithin / 100000);
+    local.dwLowDateTime = static_cast<DWORD>(nValue);
+    local.dwHighDateTime = static_cast<DWORD>(nValue >> 32);
+    // Before 1980 FAT has no date: the first day it has.
+    if (!::FileTimeToDosDateTime(&local, pDate, pTime)) {
+        *pDate = (1 << 5) | 1;
+        *pTime = 0;
+        if (pHundredths != NULL)
+            *pHundredths = 0;
+    }
+}
+
+bool IsShortNameChar(BYTE ch)
+{
+    return ch >= 0x80 || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+           (ch != '\0' && strchr("!#$%&'()-@^_`{}~", ch) != NULL);
+}
+
+// One character of the upper-cased name in the OEM code page, as a short
+// name takes it: one or two bytes, or '_' when it has no place there.
+int OemChar(WCHAR wch, BYTE* pOut, bool* pbLossy)
+{
+    char oem[2];
+    BOOL bDefault = FALSE;
+    int nBytes = ::WideCharToMultiByte(CP_OEMCP, 0, &wch, 1, oem, 2, NULL, &bDefault);
+    if (nBytes < 1 || bDefault || (nBytes == 1 && !IsShortNameChar(static_cast<BYTE>(oem[0])))) {
+        pOut[0] = '_';
+        *pbLossy = true;
+        return 1;
+    }
+    memcpy(pOut, oem, nBytes);
+    return nBytes;
+}
+}  // namespace
+
+Fat12Image::Fat12Image() : m_pImage(static_cast<BYTE*>(calloc(kImageBytes, 1)))
+{
+    if (m_pImage == NULL)
+        AfxThrowMemoryException();
+    BYTE* boot = m_pImage;
+    const BYTE jump[] = {0xEB, 0x3C, 0x90};
+    memcpy(boot, jump, 3);
+    memcpy(boot + 3, "MSWIN4.1", 8);
+    PutWord(boot + 11, kSectorBytes);
+    boot[13] = 1;                // sectors per cluster
+    PutWord(boot + 14, 1);       // reserved sectors: the boot sector
+    boot[16] = 2;                // FATs
+    PutWord(boot + 17, kRootEntries);
+    PutWord(boot + 19, kImageBytes / kSectorBytes);
+    boot[21] = 0xF0;             // media: 3.5" 1.44 MB
+    PutWord(boot + 22, kFatSectors);
+    PutWord(boot + 24, 18);      // sectors per track
+    PutWord(boot + 26, 2);       // heads
+    boot[38] = 0x29;             // the extended block follows
+    memcpy(boot + 43, "NO NAME    FAT12   ", 19);
+    memcpy(boot + 62, kBootCode, sizeof(kBootCode));
+    memcpy(boot + 0x60, kBootMessage, sizeof(kBootMessage));
+    boot[510] = 0x55;
+    boot[511] = 0xAA;
+    SetFat(0, 0xFF0);  // the media byte
+    SetFat(1, 0xFFF);
+}
+
+Fat12Image::~Fat12Image()
+{
+    free(m_pImage);
+}
+
+void Fat12Image::SetFat(int nCluster, int nValue)
+{
+    for (int nFat = 0; nFat < 2; ++nFat) {
+        BYTE* p = m_pImage + (1 + nFat * kFatSectors) * kSectorBytes + nCluster * 3 / 2;
+        if (nCluster & 1) {
+            p[0] = static_cast<BYTE>((p[0] & 0x0F) | ((nValue << 4) & 0xF0));
+            p[1] = static_cast<BYTE>(nValue >> 4);
+        } else {
+            p[0] = static_cast<BYTE>(nValue);
+            p[1] = static_cast<BYTE>((p[1] & 0xF0) | ((nValue >> 8) & 0x0F));
+        }
+    }
+}
+
+BOOL Fat12Image::IsShortNameTaken(const char shortName[11]) const
+{
+    for (int i = 0; i < m_shortNames.GetSize(); ++i) {
+        if (memcmp(m_shortNames[i].name, shortName, 11) == 0)
+            return TRUE;
+    }
+    return FALSE;
+}
+
+// Windows 95's alias of a long name: upper case in the OEM code page,
+// spaces and leading dots dropped, up to eight characters before the first
+// dot and three after the last; a numeric tail (~1, ~2, ...) whenever that
+// is not the whole name or another file has it already.
+void Fat12Image::MakeShortName(const CString& strName, char shortName[11]) const
+{
+    CString strUpper = strName;
+    ::CharUpperA(strUpper.GetBuffer(strUpper.GetLength()));
+    strUpper.ReleaseBuffer();
+    WCHAR wide[kLongNameChars + 1];
+    int nChars = ::MultiByteToWideChar(CP_ACP, 0, strUpper, -1, wide, kLongNameChars + 1) - 1;
+    if (nChars < 0)
+        nChars = 0;
+
+    int nLastDot = -1;
+    for (int i = 0; i < nChars; ++i) {
+        if (wide[i] == L'.')
+            nLastDot = i;
+    }
+    int nStart = 0;
+    while (nStart < nChars && (wide[nStart] == L'.' || wide[nStart] == L' '))
+        ++nStart;
+    if (nLastDot < nStart)
+        nLastDot = -1;
+
+    // Each kept character with where it starts, so a tail never splits one.
+    BYTE base[16], extension[4];
+    int baseStarts[9], nBase = 0, nBaseChars = 0, nExtension = 0;
+    bool bLossy = false, bWhole = nStart == 0;
+    int nBaseEnd = nLastDot >= 0 ? nLastDot : nChars;
+    for (int i = nStart; i < nBaseEnd; ++i) {
+        if (wide[i] == L' ') {
+            bWhole = false;
+            continue;
+        }
+        if (wide[i] == L'.' || nBaseChars == 8) {
+            bWhole = false;
+            break;
+        }
+        BYTE ch[2];
+        int nBytes = OemChar(wide[i], ch, &bLossy);
+        if (nBase + nBytes > 8) {
+            bWhole = false;
+            break;
+        }
+        baseStarts[nBaseChars++] = nBase;
+        memcpy(base + nBase, ch, nBytes);
+        nBase += nBytes;
+    }
+    for (int i = nLastDot + 1; nLastDot >= 0 && i < nChars; ++i) {
+        if (wide[i] == L' ') {
+            bWhole = false;
+            continue;
+        }
+        BYTE ch[2];
+        int nBytes = OemChar(wide[i], ch, &bLossy);
+        if (nExtension + nBytes > 3) {
+            bWhole = false;
+            break;
+        }
+        memcpy(extension + nExtension, ch, nBytes);
+        nExtension += nBytes;
+    }
+    if (nBase == 0) {
+        base[0] = '_';
+        baseStarts[0] = 0;
+        nBase = nBaseChars = 1;
+        bLossy = true;
+    }
+
+    memset(shortName, ' ', 11);
+    memcpy(shortName + 8, extension, nExtension);
+    memcpy(shortName, base, nBase);
+    if (bWhole && !bLossy && !IsShortNameTaken(shortName))
+        return;
+    // The bytes of the first n characters of the basis name.
+    auto bytesOf = [&](int n) { return n < nBaseChars ? baseStarts[n] : nBase; };
+    for (int nTail = 1;; ++nTail) {
+        char tail[12];
+        int nTailLength = 0;
+        for (int n = nTail; n > 0; n /= 10)
+            tail[11 - nTailLength++] = static_cast<char>('0' + n % 10);
+        tail[11 - nTailLength++] = '~';
+        int nKept = nBaseChars;
+        while (nKept > 0 && bytesOf(nKept) + nTailLength > 8)
+            --nKept;
+        memset(shortName, ' ', 8);
+        memcpy(shortName, base, bytesOf(nKept));
+        memcpy(shortName + bytesOf(nKept), tail + 12 - nTailLength, nTailLength);
+        if (!IsShortNameTaken(shortName))
+            return;
+    }
+}
+
+BOOL Fat12Image::AddFile(const CString& strName, ULONGLONG nSize, const FILETIME& created,
+                         const FILETIME& written, BYTE** ppData)
+{
+    // The same count as the package check's, so the two never disagree.
+    int nEntries = PackageCheck::DirectoryEntriesFor(strName);
+    WCHAR longName[kLongNameChars + 1];
+    int nLongChars = ::MultiByteToWideChar(CP_ACP, 0, strName, -1, longName, kLongNameChars + 1) - 1;
+    ULONGLONG nClusters = (nSize + kSectorBytes - 1) / kSectorBytes;
+    if (nLongChars < 1 || m_nRootUsed + nEntries > kRootEntries ||
+        nClusters > static_cast<ULONGLONG>(GetFreeClusters()))
+        return FALSE;
+
+    ShortName alias;
+    BYTE* shortName = reinterpret_cast<BYTE*>(alias.name);
+    if (nEntries == 1) {
+        memset(alias.name, ' ', 11);
+        int nDot = strName.Find('.');
+        int nBase = nDot < 0 ? strName.GetLength() : nDot;
+        memcpy(alias.name, strName, nBase);
+        if (nDot >= 0)
+            memcpy(alias.name + 8, static_cast<LPCSTR>(strName) + nDot + 1, strName.GetLength() - nDot - 1);
+    } else {
+        MakeShortName(strName, alias.name);
+    }
+    if (shortName[0] == 0xE5)
+        shortName[0] = 0x05;  // E5h marks a deleted entry
+
+    BYTE* entry = m_pImage + kRootOffset + m_nRootUsed * kEntryBytes;
+    BYTE nChecksum = ShortNameChecksum(shortName);
+    // The long name's pieces come last to first, the last piece marked.
+    static const int kCharOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
+    for (int nPiece = nEntries - 1; nPiece >= 1; --nPiece, entry += kEntryBytes) {
+        entry[0] = static_cast<BYTE>(nPiece | (nPiece == nEntries - 1 ? 0x40 : 0));
+        entry[11] = kAttrLongName;
+        entry[13] = nChecksum;
+        for (int i = 0; i < 13; ++i) {
+            int nChar = (nPiece - 1) * 13 + i;
+            WORD wch = nChar < nLongChars ? longName[nChar] : nChar == nLongChars ? 0 : 0xFFFF;
+            PutWord(entry + kCharOffsets[i], wch);
+        }
+    }
+
+    memcpy(entry, shortName, 11);
+    entry[11] = kAttrArchive;
+    WORD wDate, wTime;
+    BYTE nHundredths;
+    ToFatTime(created, false, &wDate, &wTime, &nHundredths);
+    entry[13] = nHundredths;
+    PutWord(entry + 14, wTime);
+    PutWord(entry + 16, wDate);
+    ToFatTime(written, true, &wDate, &wTime, NULL);
+    PutWord(entry + 18, wDate);  // last access: the day of the last write
+    PutWord(entry + 22, wTime);
+    PutWord(entry + 24, wDate);
+    PutWord(entry + 26, static_cast<WORD>(nClusters == 0 ? 0 : m_nNextCluster));
+    PutDword(entry + 28, static_cast<DWORD>(nSize));
+
+    for (ULONGLONG i = 0; i < nClusters; ++i) {
+        int nCluster = m_nNextCluster + static_cast<int>(i);
+        SetFat(nCluster, i + 1 == nClusters ? 0xFFF : nCluster + 1);
+    }
+    *ppData = m_pImage + kDataOffset + (m_nNextCluster - 2) * kSectorBytes;
+    m_nNextCluster += static_cast<int>(nClusters);
+    m_nRootUsed += nEntries;
+    m_shortNames.Add(alias);
+    return TRUE;
+}
+
+const BYTE* Fat12Image::GetBytes()
+{
+    // The serial number tells a system that the floppy was changed; taken
+    // from what the disk holds, so every disk of a set has its own and the
+    // same set always gives the same images.
+    DWORD dwSerial = 2166136261u;
+    for (int i = kSectorBytes; i < kDataOffset; ++i)
+        dwSerial = (dwSerial ^ m_pImage[i]) * 16777619u;
+    PutDword(m_pImage + 39, dwSerial);
+    return m_pImage;
+}
+
+Fat12ImageFile::~Fat12ImageFile()
+{
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        ::CloseHandle(m_hFile);
+}
+
+BOOL Fat12ImageFile::Open(DWORD* pdwError)
+{
+    m_hFile = ::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, NULL);
+    DWORD dwRead = 0;
+    if (m_hFile == INVALID_HANDLE_VALUE || !::ReadFile(m_hFile, m_head, sizeof(m_head), &dwRead, NULL)) {
+        *pdwError = ::GetLastError();
+        return FALSE;
+    }
+    DWORD dwHigh = 0;
+    if (dwRead != sizeof(m_head) || ::GetFileSize(m_hFile, &dwHigh) != kImageBytes || dwHigh != 0 ||
+        m_head[510] != 0x55 || m_head[511] != 0xAA || GetWord(m_head + 11) != kSectorBytes ||
+        m_head[13] != 1 || GetWord(m_head + 17) != kRootEntries || GetWord(m_head + 22) != kFatSectors) {
+        *pdwError = ERROR_FILE_CORRUPT;
+        return FALSE;
+    }
+
+    m_files.RemoveAll();
+    m_nRootUsed = 0;
+    Fat12RootFile file;
+    int nPieces = 0;
+    BYTE nChecksum = 0;
+    for (int i = 0; i < kRootEntries; ++i) {
+        const BYTE* entry = m_head + kRootOffset + i * kEntryBytes;
+        if (entry[0] == 0)
+            break;
+        if (entry[0] == 0xE5)
+            continue;
+        ++m_nRootUsed;
+        if (entry[11] == kAttrLongName) {
+            static const int kCharOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
+            int nPiece = entry[0] & 0x1F;
+            if (entry[0] & 0x40) {
+                nPieces = nPiece;
+                nChecksum = entry[13];
+                file.nNameLength = 0;
+            }
+            for (int j = 0; j < 13 && nPiece >= 1 && nPieces != 0; ++j) {
+                int nChar = (nPiece - 1) * 13 + j;
+                WORD wch = GetWord(entry + kCharOffsets[j]);
+                if (nChar < kLongNameChars && wch != 0 && wch != 0xFFFF) {
+                    file.name[nChar] = wch;
+                    if (nChar + 1 > file.nNameLength)
+                        file.nNameLength = nChar + 1;
+                }
+            }
+            continue;
+        }
+        if (entry[11] & (kAttrVolume | kAttrDirectory)) {
+            nPieces = 0;
+            continue;
+        }
+        // A long name counts only when its checksum is this alias's.
+        if (nPieces == 0 || nChecksum != ShortNameChecksum(entry)) {
+            file.nNameLength = 0;
+            for (int j = 0; j < 11; ++j) {
+                if (j == 8 && entry[8] != ' ')
+                    file.name[file.nNameLength++] = L'.';
+                if (entry[j] != ' ')
+                    file.name[file.nNameLength++] = j == 0 && entry[0] == 0x05 ? 0xE5 : entry[j];
+            }
+        }
+        nPieces = 0;
+        file.nSize = GetDword(entry + 28);
+        file.nFirstCluster = GetWord(entry + 26);
+        file.wTime = GetWord(entry + 22);
+        file.wDate = GetWord(entry + 24);
+        m_files.Add(file);
+    }
+    return TRUE;
+}
+
+int Fat12ImageFile::NextCluster(int nCluster) const
+{
+    const BYTE* p = m_head + kSectorBytes + nCluster * 3 / 2;
+    int nPair = p[0] | (p[1] << 8);
+    return nCluster & 1 ? nPair >> 4 : nPair & 0xFFF;
+}
+
+int Fat12ImageFile::GetFreeClusters() const
+{
+    int nFree = 0;
+    for (int nCluster = 2; nCluster < kClusters + 2; ++nCluster) {
+        if (NextCluster(nCluster) == 0)
+            ++nFree;
+    }
+    return nFree;
+}
+
+const Fat12RootFile* Fat12ImageFile::Find(LPCSTR lpszName) const
+{
+    WCHAR wide[kLongNameChars + 1];
+    int nChars = ::MultiByteToWideChar(CP_ACP, 0, lpszName, -1, wide, kLongNameChars + 1) - 1;
+    for (int i = 0; i < m_files.GetSize(); ++i) {
+        const Fat12RootFile& file = m_files[i];
+        if (file.nNameLength == nChars && memcmp(file.name, wide, nChars * sizeof(WCHAR)) == 0)
+            return &file;
+    }
+    return NULL;
+}
+
+BOOL Fat12ImageFile::ReadClusters(int nFirst, int nCount, BYTE* pBuffer, DWORD* pdwError)
+{
+    DWORD dwRead = 0;
+    DWORD dwBytes = static_cast<DWORD>(nCount) * kSectorBytes;
+    if (::SetFilePointer(m_hFile, kDataOffset + (nFirst - 2) * kSectorBytes, NULL, FILE_BEGIN) ==
+            INVALID_SET_FILE_POINTER ||
+        !::ReadFile(m_hFile, pBuffer, dwBytes, &dwRead, NULL)) {
+        *pdwError = ::GetLastError();
+        return FALSE;
+    }
+    if (dwRead != dwBytes) {
+        *pdwError = ERROR_HANDLE_EOF;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL Fat12FileReader::Open(DWORD* pdwError)
+{
+    m_pFile = m_image.Find(m_strName);
+    if (m_pFile == NULL) {
+        *pdwError = ERROR_FILE_NOT_FOUND;
+        return FALSE;
+    }
+    m_nCluster = m_pFile->nFirstCluster;
+    m_nLeft = m_pFile->nSize;
+    return TRUE;
+}
+
+BOOL Fat12FileReader::GetLastWriteTime(FILETIME* pTime)
+{
+    FILETIME local;
+    return ::DosDateTimeToFileTime(m_pFile->wDate, m_pFile->wTime, &local) &&
+           ::LocalFileTimeToFileTime(&local, pTime);
+}
+
+BOOL Fat12FileReader::ReadBlock(BYTE* pBuffer, UINT* pnRead, DWORD* pdwError)
+{
+    const int kBlockClusters = FileComparer::kBlockSize / kSectorBytes;
+    int nClusters = 0;
+    UINT nBytes = 0;
+    // Clusters that follow each other in the image are read in one go.
+    while (m_nLeft > 0 && nClusters < kBlockClusters) {
+        if (m_nCluster < 2 || m_nCluster >= kClusters + 2) {
+            *pdwError = ERROR_FILE_CORRUPT;  // the chain ends before the file does
+            return FALSE;
+        }
+        int nRun = 1;
+        int nNext = m_image.NextCluster(m_nCluster);
+        UINT nRunBytes = m_nLeft < static_cast<DWORD>(kSectorBytes) ? m_nLeft : kSectorBytes;
+        while (nClusters + nRun < kBlockClusters && nNext == m_nCluster + nRun && m_nLeft > nRunBytes) {
+            nNext = m_image.NextCluster(m_nCluster + nRun);
+            ++nRun;
+            nRunBytes = m_nLeft < static_cast<DWORD>(nRun * kSectorBytes) ? m_nLeft : nRun * kSectorBytes;
+        }
+        if (!m_image.ReadClusters(m_nCluster, nRun, pBuffer + nBytes, pdwError))
+            return FALSE;
+        nClusters += nRun;
+        nBytes += nRunBytes;
+        m_nLeft -= nRunBytes;
+        m_nCluster = nNext;
+    }
+    *pnRead = nBytes;
+    return TRUE;
+}

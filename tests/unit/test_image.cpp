@@ -1,0 +1,91 @@
+// The image writer leaves a finished image or nothing new, and an older
+// image of the same name survives every failure.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ImportPatch.h"
+#include "TestFiles.h"
+#include "image/DiskImageWriter.h"
+
+namespace {
+ImportPatch* g_patch;
+
+bool IsTemporary(LPCSTR path)
+{
+    size_t n = strlen(path);
+    return n > 4 && lstrcmpiA(path + n - 4, ".tmp") == 0;
+}
+
+// The temporary image is gone by the time it is to be read back.
+HANDLE WINAPI VanishingCreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                                  DWORD disposition, DWORD flags, HANDLE tmpl)
+{
+    if (access == GENERIC_READ && IsTemporary(path))
+        DeleteFileA(path);
+    return g_patch->Original<decltype(&CreateFileA)>()(path, access, share, sa, disposition, flags, tmpl);
+}
+
+BOOL WINAPI RefusedMoveFile(LPCSTR from, LPCSTR to)
+{
+    if (IsTemporary(from)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return g_patch->Original<decltype(&MoveFileA)>()(from, to);
+}
+
+// A byte of the second file goes wrong on its way to the disk.
+BOOL WINAPI GarblingWriteFile(HANDLE h, LPCVOID data, DWORD n, LPDWORD written, LPOVERLAPPED ov)
+{
+    std::string bytes(static_cast<const char*>(data), n);
+    const DWORD kByte127OfB = 33 * 512 + 63 * 512 + 127;  // after the root and A's 63 clusters
+    if (n > kByte127OfB)
+        bytes[kByte127OfB] ^= 1;
+    return g_patch->Original<decltype(&WriteFile)>()(h, bytes.data(), n, written, ov);
+}
+}  // namespace
+
+TEST(DiskImageWriter, LeavesAFinishedImageOrNothingNew)
+{
+    const struct {
+        const char* what;
+        const char* function;
+        const void* replacement;
+        const char* problem;  // NULL: the image is written
+    } cases[] = {
+        {"nothing goes wrong", NULL, NULL, NULL},
+        {"the image vanishes before it is read back", "CreateFileA", (void*)VanishingCreateFile,
+         "cannot be read back"},
+        {"a byte goes wrong on the way to the disk", "WriteFile", (void*)GarblingWriteFile,
+         "B.BIN differs from its source at byte 127"},
+        {"the finished image cannot take its name", "MoveFileA", (void*)RefusedMoveFile, "cannot be renamed"},
+    };
+    TempDir dir;
+    FloppyFiles files;
+    files.Put("A.BIN", dir.Write("A.BIN", std::string(32000, 'a')).c_str());
+    files.Put("B.BIN", dir.Write("B.BIN", std::string(500, 'b')).c_str());
+    std::string image = dir / "Disk 1 - Corvela.img";
+    for (const auto& c : cases) {
+        WriteFileBytes(image, "an older image");
+        ImageReport report;
+        BOOL bWritten;
+        {
+            ImportPatch* patch = c.function ? new ImportPatch("kernel32.dll", c.function, c.replacement) : NULL;
+            g_patch = patch;
+            bWritten = DiskImageWriter::Write(files, image.c_str(), &report);
+            delete patch;
+        }
+        std::map<std::string, std::string> left = FilesIn(dir.Path());
+        EXPECT_EQ(3u, left.size()) << c.what << ": nothing else is left behind";
+        if (c.problem == NULL) {
+            EXPECT_TRUE(bWritten) << c.what << ": " << static_cast<LPCSTR>(report.strProblem);
+            EXPECT_EQ(1474560u, left["Disk 1 - Corvela.img"].size()) << c.what;
+            EXPECT_EQ(64u * 512, report.nUsedBytes) << c.what;
+        } else {
+            EXPECT_FALSE(bWritten) << c.what;
+            EXPECT_NE(nullptr, strstr(report.strProblem, c.problem)) << c.what << ": " << static_cast<LPCSTR>(report.strProblem);
+            EXPECT_TRUE(ReadFileBytes(image) == "an older image") << c.what << ": the older image is gone";
+        }
+    }
+}
