@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows release, out/release/quorvane-<version>-win32.zip:
 # Quorvane.exe and the package checker QvCheck.exe (static, system DLLs
-# only, checked against tests/release-imports.txt), a sample packlist.ini,
+# only, checked against tests/release-imports.txt, and for instructions a
+# 486 lacks by tests/check-i486.sh), a sample packlist.ini,
 # Quorvane.ini, license.txt and a README.txt on laying out the disk images.
 #
 #   ./scripts/release.sh [--exe Quorvane.exe] [--out DIR]
@@ -26,13 +27,18 @@ if [ -z "$exe" ]; then
 fi
 
 checker="$(dirname "$exe")/QvCheck.exe"
-# Nothing that Windows 95 or NT 4.0 would refuse to start.
+# Nothing that Windows 95 or NT 4.0 would refuse to start, nothing a 486
+# cannot execute.
 for program in "$exe" "$checker"; do
   if ! checked=$("$QV_ROOT/tests/check-imports.sh" "$program" "$QV_ROOT/tests/release-imports.txt"); then
     echo "$checked" >&2
     exit 1
   fi
 done
+if ! checked=$("$QV_ROOT/tests/check-i486.sh" "$exe" "$checker"); then
+  echo "$checked" >&2
+  exit 1
+fi
 
 version=$(sed -n 's/^project(Quorvane VERSION \([0-9.]*\).*/\1/p' "$QV_ROOT/CMakeLists.txt")
 name="quorvane-$version-win32"
@@ -62,9 +68,8 @@ NT 4.0 and every later Windows include. Windows 95 as first sold lacks
 MSVCRT.DLL; the usual updates of that system bring it (Internet Explorer 4
 or later, for instance, or Microsoft's Visual C++ run-time update). If
 Windows 95 says that MSVCRT.DLL is missing, install one of them.
-The processor must have the Pentium Pro's instruction set (Pentium II,
-Celeron, Pentium III, AMD Athlon and every later one): a 486, a Pentium or
-Pentium MMX, or an AMD K6 lacks instructions Quorvane's run-time uses.
+It runs on a 486 or any later processor: a 486, a Pentium or Pentium MMX,
+an AMD K5 or K6, a Cyrix, and every processor since.
 
 Lay out a directory like this:
 

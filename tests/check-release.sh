@@ -32,7 +32,7 @@ file "$checker" | grep -q 'PE32 executable (console) Intel 80386' || { file "$ch
 
 readme=$(echo "$work"/x/*/README.txt)
 grep -q $'\r$' "$readme" || { echo "README.txt lacks Windows line ends"; exit 1; }
-for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "Pentium Pro"; do
+for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "486 or any later processor"; do
   grep -q "$system" "$readme" || { echo "README.txt does not mention $system"; exit 1; }
 done
 if grep -q "Vista" "$readme"; then
