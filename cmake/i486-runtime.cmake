@@ -38,7 +38,9 @@ set(unwind_headers
   libgcc/gthr.h libgcc/config/i386/w32-unwind.h libgcc/config/i386/gthr-win32.h
   gcc/tsystem.h gcc/coretypes.h include/ansidecl.h include/dwarf2.def
   include/dwarf2.h include/filenames.h include/getopt.h include/hashtab.h)
-set(unpacked ${supcxx_sources} ${unwind_sources} ${unwind_headers})
+set(unpacked ${unwind_headers})
+list(TRANSFORM unpacked PREPEND ${gcc_dir}/)
+list(APPEND unpacked ${supcxx_sources} ${unwind_sources})
 list(TRANSFORM unwind_headers PREPEND "*/")
 # -m: the files are as new as their unpacking, so they count as up to date.
 add_custom_command(
