@@ -68,8 +68,8 @@ NT 4.0 and every later Windows include. Windows 95 as first sold lacks
 MSVCRT.DLL; the usual updates of that system bring it (Internet Explorer 4
 or later, for instance, or Microsoft's Visual C++ run-time update). If
 Windows 95 says that MSVCRT.DLL is missing, install one of them.
-It runs on a 486 or any later processor: a 486, a Pentium or Pentium MMX,
-an AMD K5 or K6, a Cyrix, and every processor since.
+It runs on a 486 or any later processor: the Pentium and Pentium MMX,
+AMD's K5 and K6, Cyrix's 6x86, and every processor since.
 
 Lay out a directory like this:
 
