@@ -17,16 +17,16 @@ CPropertySheet::CPropertySheet(UINT nIDCaption, CWnd* pParentWnd, UINT iSelectPa
 
 void CPropertySheet::AddPage(CPropertyPage* pPage)
 {
-    m_pages.push_back(pPage);
+    m_pages.Add(pPage);
 }
 
 INT_PTR CPropertySheet::DoModal()
 {
-    std::vector<PROPSHEETPAGEA_V1> pages;
-    for (CPropertyPage* pPage : m_pages)
-        pages.push_back(pPage->m_psp);
-    m_psh.nPages = static_cast<UINT>(pages.size());
-    m_psh.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages.data());
+    CArray<PROPSHEETPAGEA_V1> pages;
+    for (int i = 0; i < m_pages.GetSize(); ++i)
+        pages.Add(m_pages[i]->m_psp);
+    m_psh.nPages = static_cast<UINT>(pages.GetSize());
+    m_psh.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages.IsEmpty() ? NULL : &pages[0]);
 
     // The sheet's window is created first; OnCreate sees its WM_CREATE.
     HookWindowCreate(this);

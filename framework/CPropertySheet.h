@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <vector>
-
+#include "CArray.h"
 #include "CPropertyPage.h"
 
 // The control ids of a wizard sheet's own buttons.
@@ -20,7 +19,7 @@ public:
 
     // Pages are shown in the order they are added; the sheet does not own them.
     void AddPage(CPropertyPage* pPage);
-    int GetPageCount() const { return static_cast<int>(m_pages.size()); }
+    int GetPageCount() const { return m_pages.GetSize(); }
     // Runs the sheet until it closes; the system's result.
     virtual INT_PTR DoModal();
 
@@ -33,6 +32,6 @@ public:
     PROPSHEETHEADERA m_psh;
 
 private:
-    std::vector<CPropertyPage*> m_pages;
+    CArray<CPropertyPage*> m_pages;
     CString m_strCaption;
 };

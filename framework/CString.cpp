@@ -230,18 +230,25 @@ BOOL CString::LoadString(UINT nID)
 
 void CString::FormatV(LPCSTR lpszFormat, va_list args)
 {
-    va_list sizing;
-    va_copy(sizing, args);
-    int nLength = vsnprintf(NULL, 0, lpszFormat, sizing);
-    va_end(sizing);
-    if (nLength < 0) {
-        Empty();
-        return;
+    // The system run-time's _vsnprintf, the one every MSVCRT.DLL has, says
+    // only -1 while the text does not fit, so the buffer doubles until it
+    // does.
+    for (int nSize = 256;; nSize *= 2) {
+        CString text;
+        va_list attempt;
+        va_copy(attempt, args);
+        int nLength = _vsnprintf(text.GetBuffer(nSize), nSize, lpszFormat, attempt);
+        va_end(attempt);
+        if (nLength >= 0 && nLength < nSize) {
+            text.ReleaseBuffer(nLength);
+            *this = text;
+            return;
+        }
+        if (nSize > INT_MAX / 4) {
+            Empty();
+            return;
+        }
     }
-    CString text;
-    vsnprintf(text.GetBuffer(nLength), nLength + 1, lpszFormat, args);
-    text.ReleaseBuffer(nLength);
-    *this = text;
 }
 
 void CString::Format(LPCSTR lpszFormat, ...)

@@ -1,16 +1,63 @@
 #include "CWnd.h"
 
 #include <cstring>
-#include <map>
+#include <utility>
 
+#include "CArray.h"
 #include "CException.h"
 
 IMPLEMENT_DYNAMIC(CWnd, CObject)
 
 namespace {
+// A handful of windows at a time: a list searched in order is quick enough.
+class CHandleMap {
+public:
+    struct Entry {
+        HWND hWnd;
+        CWnd* pWnd;
+    };
+
+    int GetSize() const { return m_entries.GetSize(); }
+    const Entry& GetAt(int nIndex) const { return m_entries.GetAt(nIndex); }
+    CWnd* Lookup(HWND hWnd) const
+    {
+        int nIndex = Find(hWnd);
+        return nIndex >= 0 ? m_entries.GetAt(nIndex).pWnd : NULL;
+    }
+    // The entry of hWnd, made empty if there is none.
+    CWnd*& operator[](HWND hWnd)
+    {
+        int nIndex = Find(hWnd);
+        if (nIndex < 0)
+            nIndex = m_entries.Add(Entry{hWnd, NULL});
+        return m_entries[nIndex].pWnd;
+    }
+    void RemoveKey(HWND hWnd)
+    {
+        int nIndex = Find(hWnd);
+        if (nIndex < 0)
+            return;
+        int nLast = m_entries.GetSize() - 1;
+        m_entries[nIndex] = m_entries[nLast];
+        m_entries.SetSize(nLast);
+    }
+
+private:
+    int Find(HWND hWnd) const
+    {
+        for (int i = 0; i < m_entries.GetSize(); ++i) {
+            if (m_entries.GetAt(i).hWnd == hWnd)
+                return i;
+        }
+        return -1;
+    }
+
+    CArray<Entry> m_entries;
+};
+
 // One GUI thread: plain statics are enough.
-std::map<HWND, CWnd*> g_permanent;
-std::map<HWND, CWnd*> g_temporary;
+CHandleMap g_permanent;
+CHandleMap g_temporary;
 int g_nDispatchDepth = 0;
 MSG g_current = {};  // the message being handled, for Default()
 
@@ -19,11 +66,10 @@ HHOOK g_hCreationHook = NULL;
 
 void DeleteTemporaries()
 {
-    std::map<HWND, CWnd*> temporaries;
-    temporaries.swap(g_temporary);
-    for (auto& entry : temporaries) {
-        entry.second->m_hWnd = NULL;
-        delete entry.second;
+    CHandleMap temporaries(std::move(g_temporary));
+    for (int i = 0; i < temporaries.GetSize(); ++i) {
+        temporaries.GetAt(i).pWnd->m_hWnd = NULL;
+        delete temporaries.GetAt(i).pWnd;
     }
 }
 }  // namespace
@@ -39,8 +85,7 @@ CWnd::~CWnd()
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
-    auto it = g_permanent.find(hWnd);
-    return it != g_permanent.end() ? it->second : NULL;
+    return g_permanent.Lookup(hWnd);
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)
@@ -69,7 +114,7 @@ void CWnd::Detach()
 {
     if (m_pfnSuper != NULL)
         ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
-    g_permanent.erase(m_hWnd);
+    g_permanent.RemoveKey(m_hWnd);
     m_pfnSuper = NULL;
     m_hWnd = NULL;
 }

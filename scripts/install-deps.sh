@@ -8,6 +8,7 @@ packages=(
   mingw-w64
   g++-mingw-w64-i686-win32
   g++-mingw-w64-x86-64-win32
+  gcc-12-source
   wine
   wine32:i386
   wine64

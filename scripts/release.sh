@@ -2,7 +2,8 @@
 # Builds the Windows release, out/release/quorvane-<version>-win32.zip:
 # Quorvane.exe, the package checker QvCheck.exe and the image writer
 # QvImage.exe (static, system DLLs only, checked against
-# tests/release-imports.txt), a sample packlist.ini,
+# tests/release-imports.txt, and for instructions a 486 lacks by
+# tests/check-i486.sh), a sample packlist.ini,
 # Quorvane.ini, license.txt and a README.txt on laying out the disk images.
 #
 #   ./scripts/release.sh [--exe Quorvane.exe] [--out DIR]
@@ -28,13 +29,18 @@ fi
 
 checker="$(dirname "$exe")/QvCheck.exe"
 imager="$(dirname "$exe")/QvImage.exe"
-# Nothing that Windows 95 or NT 4.0 would refuse to start.
+# Nothing that Windows 95 or NT 4.0 would refuse to start, nothing a 486
+# cannot execute.
 for program in "$exe" "$checker" "$imager"; do
   if ! checked=$("$QV_ROOT/tests/check-imports.sh" "$program" "$QV_ROOT/tests/release-imports.txt"); then
     echo "$checked" >&2
     exit 1
   fi
 done
+if ! checked=$("$QV_ROOT/tests/check-i486.sh" "$exe" "$checker" "$imager"); then
+  echo "$checked" >&2
+  exit 1
+fi
 
 version=$(sed -n 's/^project(Quorvane VERSION \([0-9.]*\).*/\1/p' "$QV_ROOT/CMakeLists.txt")
 name="quorvane-$version-win32"
@@ -65,9 +71,8 @@ NT 4.0 and every later Windows include. Windows 95 as first sold lacks
 MSVCRT.DLL; the usual updates of that system bring it (Internet Explorer 4
 or later, for instance, or Microsoft's Visual C++ run-time update). If
 Windows 95 says that MSVCRT.DLL is missing, install one of them.
-The processor must have the Pentium Pro's instruction set (Pentium II,
-Celeron, Pentium III, AMD Athlon and every later one): a 486, a Pentium or
-Pentium MMX, or an AMD K6 lacks instructions Quorvane's run-time uses.
+It runs on a 486 or any later processor: the Pentium and Pentium MMX,
+AMD's K5 and K6, Cyrix's 6x86, and every processor since.
 
 Lay out a directory like this:
 

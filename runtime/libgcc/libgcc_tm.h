@@ -1,0 +1,1 @@
+/* Empty for i686 Windows. */
