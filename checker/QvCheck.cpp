@@ -6,12 +6,15 @@
 //   QvCheck [LIST]      LIST beside the program (default packlist.ini),
 //                       or a full path
 //
-// Exit code: 0 clean, 1 problems found, 2 the list does not load.
+// Exit code: 0 clean, 1 problems found, 2 the list does not load or memory
+// ran out.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
+#include "framework/CException.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
@@ -66,15 +69,25 @@ int main(int argc, char** argv)
         printf("Usage: QvCheck [LIST]\n"
                "Checks the package list LIST (default packlist.ini beside QvCheck, as the\n"
                "wizard finds it) and the disk image files it names, and writes nothing.\n"
-               "Exit code: 0 clean, 1 problems found, 2 the list does not load.\n");
+               "Exit code: 0 clean, 1 problems found, 2 the list does not load or memory\n"
+               "ran out.\n");
         return argc > 2 ? kNotLoaded : kClean;
     }
-    CString strListPath;
-    if (argc == 2 && IsFullPath(argv[1]))
-        strListPath = argv[1];
-    else
-        strListPath = GetProgramDirectory() + "\\" + (argc == 2 ? argv[1] : "packlist.ini");
-    int nResult = Check(strListPath);
+    int nResult = kNotLoaded;
+    try {
+        CString strListPath;
+        if (argc == 2 && IsFullPath(argv[1]))
+            strListPath = argv[1];
+        else
+            strListPath = GetProgramDirectory() + "\\" + (argc == 2 ? argv[1] : "packlist.ini");
+        nResult = Check(strListPath);
+    } catch (CException* e) {
+        // Whatever was printed so far stands; the rest could not be checked.
+        e->Delete();
+        printf("Out of memory: the check did not finish.\n");
+    } catch (const std::bad_alloc&) {
+        printf("Out of memory: the check did not finish.\n");
+    }
     fflush(stdout);
     return nResult;
 }

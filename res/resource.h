@@ -83,3 +83,7 @@
 #define IDS_CHECK_PROBLEMS 154
 #define IDS_CHECK_MORE 155
 #define IDS_CHECK_PROBLEMS_CAPTION 156
+// The framework's message when memory runs out under a wizard button
+#define AFX_IDS_OUT_OF_MEMORY 180
+#define AFX_IDS_OUT_OF_MEMORY_CAPTION 181
+#define IDS_CHECK_DUPLICATE_FIRST_STAYS 182

@@ -17,6 +17,9 @@
 # one (or with --demo) it runs on a virtual display as an unattended
 # demonstration that builds every disk, photographs each page, and exits 0
 # only when every image holds exactly the package's files.
+#
+# The exit code is the wizard's when it is not 0 (1: the user quit, 2: it
+# could not start), else 1 when a floppy image is wrong.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -27,7 +30,7 @@ while [ $# -gt 0 ]; do
     --drive) letter=$(echo "$2" | tr 'A-Z' 'a-z' | cut -c1); shift 2 ;;
     --floppy-dir) floppy_dir=$(cd "$2" && pwd); shift 2 ;;
     --demo) demo=1; shift ;;
-    -h|--help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done
