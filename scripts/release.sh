@@ -81,8 +81,8 @@ packlist.ini names the product and lists each disk's files:
 
 $(sed 's/\r$//; s/^/    /' "$stage/sample/packlist.ini")
 
-[Disk0] is the disk called Disk 1. Each file lands in the root of its
-floppy under its own name. Without Quorvane.ini the disk image directory
+[Disk0] is the disk called Disk 1. Paths may use \\ or /. Each file lands
+in the root of its floppy under its own name. Without Quorvane.ini the disk image directory
 is Quorvane's own; to keep the images elsewhere, give their directory:
 
     [Paths]
@@ -103,7 +103,11 @@ it finds: a missing file, a disk that does not fit, two files of one disk
 with the same name. For a list that does not load, it names the section and
 key at fault. Quorvane makes the same check of the chosen disks before it
 asks for the first floppy. QvCheck's exit code is 0 for a clean set, 1 when
-it found problems and 2 when the list does not load.
+it found problems and 2 when the list does not load or memory ran out.
+
+For batch files, Quorvane.exe's exit code is 0 when the wizard ended on its
+last page (every chosen disk written), 1 when the user quit, and 2 when it
+could not start (no or a bad packlist.ini, no floppy drive).
 TXT
 
 mkdir -p "$out"
