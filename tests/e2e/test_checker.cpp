@@ -45,6 +45,13 @@ TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
               "  Disk 2 - Corvela: 1 file, 1,261,568 bytes, 1,261,568 on the floppy, 196,096 left\r\n"
               "No problems found.\r\n",
               clean.output);
+    // The same list written with forward slashes, which the system takes too.
+    dir.Write("packlist.ini", "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=2\r\n"
+                              "[Disk0]\r\nFiles=2\r\nFile0=disk1/setup.exe\r\nFile1=disk1/setup.ini\r\n"
+                              "[Disk1]\r\nFiles=1\r\nFile0=disk2/data.cab\r\n");
+    CheckerRun slashes = RunChecker(dir);
+    EXPECT_EQ(0u, slashes.exitCode);
+    EXPECT_EQ(clean.output, slashes.output);
 
     ProgramDir faulty;
     WriteFaultyCorvela(faulty);

@@ -10,14 +10,19 @@ const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;
 const char* const kLicense = "CORVELA LICENSE\r\n\r\nYou may copy these disks for backup only.\r\n";
 
 struct Session {
-    explicit Session(bool withLicense = true)
+    // packlist, when given, replaces the example's list; environment is
+    // added to the program's.
+    explicit Session(bool withLicense = true, const std::string& packlist = "",
+                     const std::vector<std::string>& environment = {})
     {
         dir.WriteCorvela(40000, 300, 1200000);
+        if (!packlist.empty())
+            dir.Write("packlist.ini", packlist);
         if (withLicense)
             dir.Write("license.txt", kLicense);
         RemoveContents("A:");
         RemoveContents("B:");
-        program.reset(new Program(dir));
+        program.reset(new Program(dir, "", "", environment));
         wizard.reset(new Wizard(WaitForWizard(*program)));
     }
     ~Session()
@@ -114,6 +119,7 @@ TEST(Wizard, AUserBuildsBothDisksThroughAllSixPages)
 
     s.wizard->Press(PSBTN_FINISH);
     EXPECT_TRUE(s.program->WaitForExit());
+    EXPECT_EQ(0u, s.program->ExitCode()) << "ended on the completion page";
 }
 
 TEST(Wizard, WithoutALicenseTheWelcomePageLeadsToTheDisks)
@@ -236,6 +242,7 @@ TEST(Wizard, ACancelledBuildStaysOnItsPageAndNextBuildsAgain)
     // Closing the finished wizard asks nothing.
     PostMessageA(s.wizard->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(s.program->WaitForExit());
+    EXPECT_EQ(0u, s.program->ExitCode()) << "closed on the completion page";
 }
 
 TEST(Wizard, AboutOnALaterPageReturnsToIt)
@@ -250,4 +257,53 @@ TEST(Wizard, AboutOnALaterPageReturnsToIt)
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     EXPECT_EQ("Select Drive", s.wizard->PageTitle());
     EXPECT_EQ(0, ListSelection(s.Item(1010)));
+}
+
+// Started from a command prompt after "cd a:\sub", with entries written
+// with forward slashes: every file still lands in the floppy's root.
+TEST(Wizard, FilesLandInTheFloppysRootWhateverItsCurrentDirectoryAndSlashes)
+{
+    Session s(false,
+              "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=2\r\n"
+              "[Disk0]\r\nFiles=2\r\nFile0=disk1/setup.exe\r\nFile1=disk1/setup.ini\r\n"
+              "[Disk1]\r\nFiles=1\r\nFile0=disk2/data.cab\r\n",
+              {"=A:=A:\\SUB"});
+    CreateDirectoryA("A:\\SUB", NULL);
+    s.Next("Select Disks");
+    s.Next("Select Drive");
+    s.Next("Get Needed Disks");
+    s.wizard->Press(PSBTN_NEXT);
+    auto endBuild = [](HWND box) { return GetDlgItem(box, IDABORT) != NULL ? IDABORT : IDCANCEL; };
+    BuildRun run = RunBuild(*s.program, "A:", endBuild, [](int) { CreateDirectoryA("A:\\SUB", NULL); });
+    EXPECT_TRUE(run.problems.empty()) << run.problems[0];
+    ASSERT_EQ(2u, run.floppies.size());
+    EXPECT_EQ((Floppy{{"setup.exe", SampleBytes(40000, 1)}, {"setup.ini", SampleBytes(300, 2)}}),
+              run.floppies[0]);
+    EXPECT_EQ((Floppy{{"data.cab", SampleBytes(1200000, 3)}}), run.floppies[1]);
+    EXPECT_TRUE(s.wizard->WaitForPage("Pellandor's disk maker"));
+}
+
+// The dialog's keyboard works while a file is being copied.
+TEST(Wizard, EscapeDuringACopyAsksTheCancelQuestionAndNoGoesOn)
+{
+    Session s(false);
+    s.Next("Select Disks");
+    s.Next("Select Drive");
+    s.Next("Get Needed Disks");
+    s.wizard->Press(PSBTN_NEXT);
+    BuildRun run = RunBuild(*s.program, "A:", [](HWND) { return IDNO; }, [&](int prompt) {
+        if (prompt != 2)
+            return;
+        // Once the prompt is gone, the next loop to take a message is the
+        // pump of the 1.2 MB cabinet's copy.
+        WaitUntil([&] { return s.program->WaitForWindow(IsMessageBox, 0) == NULL; });
+        HWND progress = s.program->WaitForCaption("Copying Files");
+        HWND focus = FocusOf(progress) != NULL ? FocusOf(progress) : progress;
+        PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    });
+    EXPECT_EQ(std::vector<std::string>{"Are you sure you want to abort the creation of the installation disk?"},
+              run.problems);
+    EXPECT_EQ(2u, run.floppies.size());
+    EXPECT_TRUE(s.wizard->WaitForPage("Pellandor's disk maker"));
 }

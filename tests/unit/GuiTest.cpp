@@ -12,6 +12,14 @@ std::map<UINT_PTR, std::function<void()>> g_later;
 MessageBoxAnswerer* g_answerer = NULL;
 using MessageBoxFn = int(WINAPI*)(HWND, LPCSTR, LPCSTR, UINT);
 MessageBoxFn g_realMessageBox = NULL;
+int g_mallocsBeforeFailure = -1;
+
+void* __cdecl FailOneMalloc(size_t size)
+{
+    static auto real = reinterpret_cast<void*(__cdecl*)(size_t)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "malloc")));
+    return g_mallocsBeforeFailure-- == 0 ? NULL : real(size);
+}
 
 void CALLBACK LaterProc(HWND, UINT, UINT_PTR id, DWORD)
 {
@@ -105,4 +113,15 @@ std::string WindowText(HWND hwnd)
     SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
                         SMTO_ABORTIFHUNG, 2000, &length);
     return std::string(buffer, length);
+}
+
+AllocationFailure::AllocationFailure(int nAllowed)
+    : m_patch("msvcrt.dll", "malloc", reinterpret_cast<const void*>(FailOneMalloc))
+{
+    g_mallocsBeforeFailure = nAllowed;
+}
+
+bool AllocationFailure::Happened() const
+{
+    return g_mallocsBeforeFailure < 0;
 }

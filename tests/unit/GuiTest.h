@@ -1,6 +1,6 @@
 // Helpers for tests that run real windows inside this test program: steps
-// that run from a timer while the code under test sits in a modal loop, and
-// message boxes that are answered as they appear.
+// that run from a timer while the code under test sits in a modal loop,
+// message boxes that are answered as they appear, and running out of memory.
 #pragma once
 #include <windows.h>
 
@@ -43,3 +43,15 @@ private:
 
 // The text of a window, for windows of this or another process.
 std::string WindowText(HWND hwnd);
+
+// While it lives, the allocation (malloc) after the first nAllowed ones
+// fails. Only that one: the exception that reports it needs memory too.
+class AllocationFailure {
+public:
+    explicit AllocationFailure(int nAllowed);
+    // True once the failing allocation was asked for.
+    bool Happened() const;
+
+private:
+    ImportPatch m_patch;
+};

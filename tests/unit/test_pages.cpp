@@ -9,6 +9,7 @@
 #include "GuiTest.h"
 #include "TestFiles.h"
 #include "app/QuorvaneDlg.h"
+#include "pages/CompletePage.h"
 #include "pages/DiskSelectPage.h"
 #include "pages/DriveSelectPage.h"
 #include "pages/GetDisksPage.h"
@@ -19,7 +20,9 @@
 namespace {
 // Runs a wizard of the given pages; each step runs in turn, a moment after
 // the previous one, and the wizard is cancelled after the last.
-void RunWizard(const std::vector<CPropertyPage*>& pages, std::vector<std::function<void(HWND)>> steps)
+// Returns the message boxes shown on the way.
+std::vector<MessageBoxCall> RunWizard(const std::vector<CPropertyPage*>& pages,
+                                      std::vector<std::function<void(HWND)>> steps)
 {
     CQuorvaneDlg sheet;
     for (CPropertyPage* page : pages)
@@ -37,6 +40,7 @@ void RunWizard(const std::vector<CPropertyPage*>& pages, std::vector<std::functi
     };
     run(0);
     sheet.DoModal();
+    return boxes.calls;
 }
 
 HWND Page(HWND sheet)
@@ -178,6 +182,30 @@ TEST_F(Pages, DriveChoiceIsStoredOnlyByNext)
     EXPECT_EQ(1, selection) << "the list keeps the user's selection";
     ASSERT_TRUE(drives.GetChosenDrive(&chosen));
     EXPECT_EQ('B', chosen->m_chLetter);
+}
+
+TEST_F(Pages, MemoryRunningOutUnderNextKeepsTheWizardOnItsPageAndSaysSoOnce)
+{
+    CGetDisksPage count(&package, &drives);
+    CCompletePage complete("Corvela");
+    bool failed = false, nextEnabled = false;
+    std::string title;
+    std::vector<MessageBoxCall> boxes = RunWizard({&count, &complete}, {[&](HWND sheet) {
+        {
+            AllocationFailure failure(0);
+            Press(sheet, PSBTN_NEXT);
+            failed = failure.Happened();
+        }
+        title = WindowText(Page(sheet));
+        nextEnabled = IsWindowEnabled(GetDlgItem(sheet, ID_WIZNEXT)) != FALSE;
+    }});
+    ASSERT_TRUE(failed);
+    EXPECT_EQ("Get Needed Disks", title);
+    EXPECT_TRUE(nextEnabled);
+    ASSERT_GE(boxes.size(), 1u);
+    EXPECT_EQ("There is not enough memory to carry out this step.  Please close some applications and try again.",
+              boxes[0].text);
+    EXPECT_EQ(2u, boxes.size()) << "then only the quit question";
 }
 
 // license.txt beside the test program, as it would lie beside Quorvane.exe.
