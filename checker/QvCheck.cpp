@@ -30,11 +30,6 @@
 namespace {
 const int kClean = 0, kProblems = 1, kNotLoaded = 2;
 
-bool IsFullPath(const char* path)
-{
-    return (path[0] != '\0' && path[1] == ':') || path[0] == '\\';
-}
-
 int Check(const CString& strListPath)
 {
     PackageInfo package;
@@ -221,11 +216,7 @@ int main(int argc, char** argv)
         return Usage(kNotLoaded);
     int nResult = kNotLoaded;
     try {
-        CString strListPath;
-        if (pszList != NULL && IsFullPath(pszList))
-            strListPath = pszList;
-        else
-            strListPath = GetProgramDirectory() + "\\" + (pszList != NULL ? pszList : "packlist.ini");
+        CString strListPath = PackageListPath(pszList);
         nResult = chDrive != '\0' ? Verify(strListPath, chDrive, nDisk) : Check(strListPath);
     } catch (CException* e) {
         // Whatever was printed so far stands; the rest could not be checked.
