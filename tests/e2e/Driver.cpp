@@ -95,7 +95,7 @@ Program::Program(const std::string& exe, const std::string& args, const std::str
     si.cb = sizeof(si);
     if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, block.empty() ? NULL : &block[0],
                         currentDir.c_str(), &si, &m_info))
-        throw std::runtime_error("cannot start " + commandLine);
+        throw std::runtime_error("cannot start " + commandLine + ": error " + std::to_string(GetLastError()));
     WaitForInputIdle(m_info.hProcess, 5000);
 }
 
