@@ -1,7 +1,6 @@
 #include "DiskBuilder.h"
 
 #include "CopyProgressDlg.h"
-#include "package/PackageCheck.h"
 #include "res/resource.h"
 
 namespace {
@@ -179,7 +178,8 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
         BOOL bOfferChoice = FALSE;
         BOOL bCopied = FALSE;
 
-        // Skipped, nothing of this name is to be found on the floppy.
+        // Until this attempt succeeds nothing of this name is to be read
+        // back: a failed one deletes it, and Ignore leaves it so.
         m_landed.Drop(FloppyFileName(lpszEntry));
         CFile source;
         if (!source.Open(lpszSource, CFile::modeRead)) {
@@ -314,7 +314,8 @@ DiskBuilder::VerifyResult DiskBuilder::VerifyDiskFiles(DriveInfo* pDrive, LPCSTR
         m_strVerifyEntry = file.strEntry;
         CompareOutcome outcome;
         {
-            // Closed before anything is deleted: an open file cannot be.
+            // Closed before anything is deleted: NT will not delete an open
+            // file, and Windows 95 would delete it under the reader.
             FloppyFileReader copy(pDrive->m_strRoot + file.strName);
             outcome = FileComparer::Compare(file.strSource, copy, ShowVerifyProgress, this);
         }
