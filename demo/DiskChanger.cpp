@@ -17,8 +17,10 @@
 #include <set>
 #include <string>
 
-#include "../tests/e2e/Driver.h"
-#include "../tests/unit/Screenshot.h"
+#include "Clock.h"
+#include "Driver.h"
+#include "Screenshot.h"
+#include "res/resource.h"
 
 namespace {
 std::string g_floppy;
@@ -75,7 +77,7 @@ int main(int argc, char** argv)
     std::string label, page;
     int shots = 0;
     bool ok = true, completed = false;  // ok: every disk was saved
-    DWORD start = GetTickCount();
+    double start = Now();
     HWND progress = NULL;
     auto shoot = [&](const std::string& name, unsigned settle = 300) {
         if (!demo)
@@ -93,7 +95,7 @@ int main(int argc, char** argv)
     };
 
     while (program.Running()) {
-        if (demo && GetTickCount() - start > 180000) {
+        if (demo && Now() - start > 180) {
             printf("demo: the wizard did not finish in time\n");
             return 1;
         }
@@ -115,7 +117,7 @@ int main(int argc, char** argv)
                     if (demo) {
                         shoot("insert " + label);
                         PressButton(window, IDOK);
-                        HWND bar = GetDlgItem(progress, 1014);
+                        HWND bar = GetDlgItem(progress, IDC_PROGRESS_BAR);
                         if (WaitUntil([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= 25; }, 5000))
                             shoot("copying " + label, 0);
                     }
@@ -139,7 +141,7 @@ int main(int argc, char** argv)
                 page = title;
                 Sleep(200);  // the buttons follow the page by a posted message
                 shoot(title);
-                completed = wizard.Visible(0x3025);
+                completed = wizard.Visible(kFinish);
                 wizard.Press(completed ? PSBTN_FINISH : PSBTN_NEXT);
             }
         }

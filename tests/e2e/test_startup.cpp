@@ -3,7 +3,8 @@
 #include <commctrl.h>
 
 #include "Driver.h"
-#include "../unit/Screenshot.h"
+#include "res/resource.h"
+#include "Screenshot.h"
 
 namespace {
 const char* const kQuit = "Are you sure you want to quit Pellandor's disk maker?";
@@ -26,7 +27,7 @@ TEST(StartUp, WithoutAPackageListNothingAppears)
 TEST(StartUp, AQuotedArgumentKeepsItsQuotesAndFindsNothing)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
+    WriteCorvela(dir);
     Program program(dir, "\"packlist.ini\"");
     ExpectNoWindowAndExit(program);
 }
@@ -41,62 +42,57 @@ TEST(StartUp, AnIncompleteListEndsSilently)
 }
 
 // Once it sized its arrays from this count and filled gigabytes before
-// anything else happened.
-TEST(StartUp, AListClaimingTwoBillionEntriesEndsSilentlyAndSoon)
+// anything else happened. How soon it ends is scripts/bench.sh's figure.
+TEST(StartUp, AListClaimingTwoBillionEntriesEndsSilently)
 {
     ProgramDir dir;
     dir.Write("packlist.ini", "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=1\r\n"
                               "[Disk0]\r\nFiles=2000000000\r\nFile0=a.txt\r\n");
-    DWORD start = GetTickCount();
     Program program(dir);
-    EXPECT_TRUE(program.WaitForExit(5000)) << "the program should end by itself, and soon";
-    EXPECT_FALSE(program.SawWindow()) << "no window may appear";
-    EXPECT_LT(GetTickCount() - start, 5000u);
+    ExpectNoWindowAndExit(program);
 }
 
 TEST(StartUp, AnArgumentNamesAnotherListBesideTheProgram)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
-    dir.Write("other.ini", "[Global]\r\nName=Halvard\r\n[Disks]\r\nNumber=1\r\n"
-                           "[Disk0]\r\nFiles=1\r\nFile0=a.txt\r\n");
+    WriteCorvela(dir);
+    dir.Write("other.ini", PackageList({{"a.txt"}}, "Halvard"));
     TempDir elsewhere;  // the current directory plays no part
     Program program(dir, "other.ini", elsewhere.Path());
     Wizard wizard(WaitForWizard(program));
     ASSERT_NE(nullptr, wizard.hwnd());
-    EXPECT_EQ("You can use the disks to install Halvard.", wizard.PageText(1017));
+    EXPECT_EQ("You can use the disks to install Halvard.", wizard.PageText(IDC_WELCOME_NAME));
 }
 
 TEST(StartUp, TheListBesideTheProgramWinsOverTheCurrentDirectory)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
+    WriteCorvela(dir);
     TempDir elsewhere;
-    elsewhere.Write("packlist.ini", "[Global]\r\nName=Wrong\r\n[Disks]\r\nNumber=1\r\n"
-                                    "[Disk0]\r\nFiles=1\r\nFile0=a.txt\r\n");
+    elsewhere.Write("packlist.ini", PackageList({{"a.txt"}}, "Wrong"));
     Program program(dir, "", elsewhere.Path());
     Wizard wizard(WaitForWizard(program));
     ASSERT_NE(nullptr, wizard.hwnd());
-    EXPECT_EQ("You can use the disks to install Corvela.", wizard.PageText(1017));
+    EXPECT_EQ("You can use the disks to install Corvela.", wizard.PageText(IDC_WELCOME_NAME));
 }
 
 TEST(StartUp, TheWizardOpensOnItsWelcomePage)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
+    WriteCorvela(dir);
     Program program(dir);
     Wizard wizard(WaitForWizard(program));
     ASSERT_NE(nullptr, wizard.hwnd());
     ASSERT_TRUE(wizard.WaitForPage("Welcome to Pellandor's disk maker"));
     EXPECT_EQ("Welcome to Pellandor's disk maker.  This application will lead you through the "
               "steps necessary to create a set of Corvela installation disks.",
-              wizard.PageText(1011));
-    EXPECT_EQ("You can use the disks to install Corvela.", wizard.PageText(1017));
-    EXPECT_TRUE(WaitUntil([&] { return !wizard.Visible(0x3023); })) << "Back is hidden";
-    EXPECT_TRUE(wizard.Visible(0x3024) && wizard.Enabled(0x3024)) << "Next";
+              wizard.PageText(IDC_WELCOME_TEXT));
+    EXPECT_EQ("You can use the disks to install Corvela.", wizard.PageText(IDC_WELCOME_NAME));
+    EXPECT_TRUE(WaitUntil([&] { return !wizard.Visible(kBack); })) << "Back is hidden";
+    EXPECT_TRUE(wizard.Visible(kNext) && wizard.Enabled(kNext)) << "Next";
     EXPECT_TRUE(wizard.Visible(IDCANCEL));
     EXPECT_FALSE(wizard.Visible(IDHELP));
-    EXPECT_FALSE(wizard.Visible(0x3025)) << "Finish";
+    EXPECT_FALSE(wizard.Visible(kFinish)) << "Finish";
 
     LONG style = GetWindowLongA(wizard.hwnd(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
@@ -106,11 +102,11 @@ TEST(StartUp, TheWizardOpensOnItsWelcomePage)
 TEST(StartUp, AboutOpensFromTheSystemMenuAndReturnsToThePage)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
+    WriteCorvela(dir);
     Program program(dir);
     Wizard wizard(WaitForWizard(program));
     ASSERT_NE(nullptr, wizard.hwnd());
-    PostMessageA(wizard.hwnd(), WM_SYSCOMMAND, 0x0010, 0);
+    PostMessageA(wizard.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = program.WaitForCaption("About Quorvane");
     ASSERT_NE(nullptr, about);
     EXPECT_FALSE(IsWindowEnabled(wizard.hwnd())) << "the About box is modal";
@@ -124,7 +120,7 @@ TEST(StartUp, AboutOpensFromTheSystemMenuAndReturnsToThePage)
 TEST(StartUp, CancelAsksAndOnlyYesEndsTheProgram)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
+    WriteCorvela(dir);
     Program program(dir);
     Wizard wizard(WaitForWizard(program));
     ASSERT_NE(nullptr, wizard.hwnd());
@@ -154,7 +150,7 @@ TEST(StartUp, CancelAsksAndOnlyYesEndsTheProgram)
 TEST(StartUp, F1DoesNothing)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
+    WriteCorvela(dir);
     Program program(dir);
     Wizard wizard(WaitForWizard(program));
     ASSERT_NE(nullptr, wizard.hwnd());
@@ -171,7 +167,7 @@ TEST(StartUp, F1DoesNothing)
 TEST(NoRemovableDrive, TheProgramEndsSilently)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
+    WriteCorvela(dir);
     Program program(dir);
     ExpectNoWindowAndExit(program);
 }

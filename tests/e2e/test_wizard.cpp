@@ -2,17 +2,17 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "../unit/Screenshot.h"
+#include "Screenshot.h"
 #include "Driver.h"
+#include "res/resource.h"
 
 namespace {
-const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;
 const char* const kLicense = "CORVELA LICENSE\r\n\r\nYou may copy these disks for backup only.\r\n";
 
 struct Session {
     explicit Session(bool withLicense = true)
     {
-        dir.WriteCorvela(40000, 300, 1200000);
+        WriteCorvela(dir, 40000, 300, 1200000);
         if (withLicense)
             dir.Write("license.txt", kLicense);
         RemoveContents("A:");
@@ -28,9 +28,7 @@ struct Session {
     // Next, then waits for the page of that title.
     void Next(const std::string& title)
     {
-        wizard->Press(PSBTN_NEXT);
-        ASSERT_TRUE(wizard->WaitForPage(title)) << "now on " << wizard->PageTitle();
-        Sleep(100);  // the buttons are set by a posted message
+        ASSERT_TRUE(wizard->Next(title)) << "now on " << wizard->PageTitle();
     }
     HWND Item(int id) const { return GetDlgItem(wizard->Page(), id); }
 
@@ -38,11 +36,6 @@ struct Session {
     std::unique_ptr<Program> program;
     std::unique_ptr<Wizard> wizard;
 };
-
-int Abort(HWND)
-{
-    return IDABORT;
-}
 }  // namespace
 
 TEST(Wizard, AUserBuildsBothDisksThroughAllSixPages)
@@ -52,16 +45,16 @@ TEST(Wizard, AUserBuildsBothDisksThroughAllSixPages)
     SaveScreenshot("1-welcome");
 
     s.Next("License Agreement");
-    EXPECT_EQ(kLicense, Text(s.Item(1002)));
+    EXPECT_EQ(kLicense, Text(s.Item(IDC_LICENSE_TEXT)));
     EXPECT_TRUE(s.wizard->Visible(kBack) && s.wizard->Enabled(kBack));
     EXPECT_EQ(GetDlgItem(s.wizard->hwnd(), IDCANCEL), FocusOf(s.wizard->hwnd()));
     DWORD_PTR selection = 0;
-    SendMessageTimeoutA(s.Item(1002), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection);
+    SendMessageTimeoutA(s.Item(IDC_LICENSE_TEXT), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection);
     EXPECT_EQ(LOWORD(selection), HIWORD(selection)) << "no text is selected";
     SaveScreenshot("2-license");
 
     s.Next("Select Disks");
-    HWND disks = s.Item(1004);
+    HWND disks = s.Item(IDC_DISK_LIST);
     ASSERT_EQ(2, ListCount(disks));
     EXPECT_EQ(" Disk1: Corvela", ListText(disks, 0));
     EXPECT_EQ(" Disk2: Corvela", ListText(disks, 1));
@@ -69,22 +62,22 @@ TEST(Wizard, AUserBuildsBothDisksThroughAllSixPages)
     SaveScreenshot("3-select-disks");
 
     s.Next("Select Drive");
-    HWND drives = s.Item(1010);
+    HWND drives = s.Item(IDC_DRIVE_LIST);
     ASSERT_EQ(2, ListCount(drives));
     EXPECT_EQ(0, ListSelection(drives)) << "A: is chosen first";
     EXPECT_NE(std::string::npos, ListText(drives, 0).find("A:"));
     SaveScreenshot("4-select-drive");
 
     s.Next("Get Needed Disks");
-    EXPECT_EQ("You will need 2 blank, formatted disks.", Text(s.Item(1013)));
+    EXPECT_EQ("You will need 2 blank, formatted disks.", Text(s.Item(IDC_DISK_COUNT)));
     EXPECT_TRUE(s.wizard->Enabled(kBack) && s.wizard->Enabled(kNext));
     SaveScreenshot("5-get-disks");
 
     s.wizard->Press(PSBTN_NEXT);
     ASSERT_NE(nullptr, s.program->WaitForWindow(IsMessageBox));
     SaveScreenshot("5a-insert-disk");
-    BuildRun run = RunBuild(*s.program, "A:", Abort, [&](int prompt) {
-        HWND bar = GetDlgItem(s.program->WaitForCaption("Copying Files"), 1014);
+    BuildRun run = RunBuild(*s.program, "A:", [](HWND) { return IDABORT; }, [&](int prompt) {
+        HWND bar = GetDlgItem(s.program->WaitForCaption("Copying Files"), IDC_PROGRESS_BAR);
         if (prompt == 2 && WaitUntil([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= 25; }, 3000))
             SaveScreenshot("5b-copying-files", 0);  // inside the copy of the 1.2 MB cabinet
     });
@@ -100,7 +93,7 @@ TEST(Wizard, AUserBuildsBothDisksThroughAllSixPages)
     ASSERT_TRUE(s.wizard->WaitForPage("Pellandor's disk maker"));
     EXPECT_EQ("You have successfully created the Corvela setup disks.  To install Corvela, run "
               "SETUP.EXE, located on Disk 1.",
-              Text(s.Item(1018)));
+              Text(s.Item(IDC_COMPLETE_TEXT)));
     EXPECT_TRUE(WaitUntil([&] { return !s.wizard->Visible(IDCANCEL); }));
     EXPECT_FALSE(s.wizard->Visible(kBack) || s.wizard->Visible(kNext));
     HWND done = GetDlgItem(s.wizard->hwnd(), kFinish);
@@ -130,15 +123,15 @@ TEST(Wizard, Disk2AloneOntoB)
 {
     Session s(false);
     s.Next("Select Disks");
-    ClickCheckBox(s.Item(1004), 0);
-    EXPECT_EQ(0, ListData(s.Item(1004), 0));
+    ClickCheckBox(s.Item(IDC_DISK_LIST), 0);
+    EXPECT_EQ(0, ListData(s.Item(IDC_DISK_LIST), 0));
     s.Next("Select Drive");
-    ClickItem(s.Item(1010), 1);
-    EXPECT_EQ(1, ListSelection(s.Item(1010)));
+    ClickItem(s.Item(IDC_DRIVE_LIST), 1);
+    EXPECT_EQ(1, ListSelection(s.Item(IDC_DRIVE_LIST)));
     s.Next("Get Needed Disks");
-    EXPECT_EQ("You will need 1 blank, formatted disk.", Text(s.Item(1013)));
+    EXPECT_EQ("You will need 1 blank, formatted disk.", Text(s.Item(IDC_DISK_COUNT)));
     s.wizard->Press(PSBTN_NEXT);
-    BuildRun run = RunBuild(*s.program, "B:", Abort);
+    BuildRun run = RunBuild(*s.program, "B:", IDABORT);
     ASSERT_EQ(1u, run.prompts.size());
     EXPECT_NE(std::string::npos, run.prompts[0].find("'Disk 2 - Corvela' and place it in drive B:"));
     ASSERT_EQ(1u, run.floppies.size());
@@ -151,7 +144,7 @@ TEST(Wizard, NextWithoutADiskIsRefusedAndChoicesSurviveGoingBack)
 {
     Session s(false);
     s.Next("Select Disks");
-    PressButton(s.wizard->Page(), 1006);  // Clear Selections
+    PressButton(s.wizard->Page(), IDC_CLEAR_SELECTIONS);
     s.wizard->Press(PSBTN_NEXT);
     HWND box = s.program->WaitForWindow(IsMessageBox);
     ASSERT_NE(nullptr, box);
@@ -164,24 +157,24 @@ TEST(Wizard, NextWithoutADiskIsRefusedAndChoicesSurviveGoingBack)
     WaitUntil([&] { return !IsWindow(box); });
     EXPECT_EQ("Select Disks", s.wizard->PageTitle());
 
-    ClickCheckBox(s.Item(1004), 1);
+    ClickCheckBox(s.Item(IDC_DISK_LIST), 1);
     s.Next("Select Drive");
-    ClickItem(s.Item(1010), 1);
+    ClickItem(s.Item(IDC_DRIVE_LIST), 1);
     s.Next("Get Needed Disks");
-    EXPECT_EQ("You will need 1 blank, formatted disk.", Text(s.Item(1013)));
+    EXPECT_EQ("You will need 1 blank, formatted disk.", Text(s.Item(IDC_DISK_COUNT)));
 
     // Back to the disks: check all again; the drive page keeps B: selected.
     s.wizard->Press(PSBTN_BACK);
     ASSERT_TRUE(s.wizard->WaitForPage("Select Drive"));
     s.wizard->Press(PSBTN_BACK);
     ASSERT_TRUE(s.wizard->WaitForPage("Select Disks"));
-    EXPECT_EQ(0, ListData(s.Item(1004), 0));
-    EXPECT_EQ(1, ListData(s.Item(1004), 1));
-    PressButton(s.wizard->Page(), 1005);  // Select All
+    EXPECT_EQ(0, ListData(s.Item(IDC_DISK_LIST), 0));
+    EXPECT_EQ(1, ListData(s.Item(IDC_DISK_LIST), 1));
+    PressButton(s.wizard->Page(), IDC_SELECT_ALL);
     s.Next("Select Drive");
-    EXPECT_EQ(1, ListSelection(s.Item(1010)));
+    EXPECT_EQ(1, ListSelection(s.Item(IDC_DRIVE_LIST)));
     s.Next("Get Needed Disks");
-    EXPECT_EQ("You will need 2 blank, formatted disks.", Text(s.Item(1013)));
+    EXPECT_EQ("You will need 2 blank, formatted disks.", Text(s.Item(IDC_DISK_COUNT)));
 }
 
 TEST(Wizard, CancelAsksOnEveryPageAndNoStays)
@@ -208,9 +201,7 @@ TEST(Wizard, CancelAsksOnEveryPageAndNoStays)
 TEST(Wizard, ACancelledBuildStaysOnItsPageAndNextBuildsAgain)
 {
     Session s(false);
-    s.Next("Select Disks");
-    s.Next("Select Drive");
-    s.Next("Get Needed Disks");
+    ASSERT_TRUE(s.wizard->NextThrough(kToBuild)) << "now on " << s.wizard->PageTitle();
     s.wizard->Press(PSBTN_NEXT);
     HWND prompt = s.program->WaitForWindow(IsMessageBox);
     ASSERT_NE(nullptr, prompt);
@@ -229,7 +220,7 @@ TEST(Wizard, ACancelledBuildStaysOnItsPageAndNextBuildsAgain)
 
     RemoveContents("A:");
     s.wizard->Press(PSBTN_NEXT);
-    BuildRun run = RunBuild(*s.program, "A:", Abort);
+    BuildRun run = RunBuild(*s.program, "A:", IDABORT);
     EXPECT_EQ(2u, run.floppies.size());
     EXPECT_TRUE(s.wizard->WaitForPage("Pellandor's disk maker"));
 
@@ -243,11 +234,11 @@ TEST(Wizard, AboutOnALaterPageReturnsToIt)
     Session s(false);
     s.Next("Select Disks");
     s.Next("Select Drive");
-    PostMessageA(s.wizard->hwnd(), WM_SYSCOMMAND, 0x0010, 0);
+    PostMessageA(s.wizard->hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
     HWND about = s.program->WaitForCaption("About Quorvane");
     ASSERT_NE(nullptr, about);
     PressButton(about, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     EXPECT_EQ("Select Drive", s.wizard->PageTitle());
-    EXPECT_EQ(0, ListSelection(s.Item(1010)));
+    EXPECT_EQ(0, ListSelection(s.Item(IDC_DRIVE_LIST)));
 }

@@ -246,8 +246,6 @@ BOOL WINAPI FakeCloseHandle(HANDLE h)
     return ok;
 }
 
-using Files = std::vector<std::pair<std::string, std::string>>;  // entry, content
-
 std::map<std::string, std::string> FilesOnA()
 {
     return FilesIn("A:");
@@ -295,19 +293,9 @@ protected:
         RemoveContents("A:");
     }
 
-    void MakePackage(const std::vector<Files>& disks)
+    void MakePackage(const PackageFiles& disks)
     {
-        std::string list = "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=" +
-                           std::to_string(disks.size()) + "\r\n";
-        for (size_t k = 0; k < disks.size(); ++k) {
-            list += "[Disk" + std::to_string(k) + "]\r\nFiles=" + std::to_string(disks[k].size()) + "\r\n";
-            for (size_t j = 0; j < disks[k].size(); ++j) {
-                list += "File" + std::to_string(j) + "=" + disks[k][j].first + "\r\n";
-                if (disks[k][j].second != "<missing>")
-                    images.Write(disks[k][j].first, disks[k][j].second);
-            }
-        }
-        ASSERT_TRUE(package.LoadFromFile(images.Write("packlist.ini", list).c_str()));
+        ASSERT_TRUE(package.LoadFromFile(WritePackage(images, disks).c_str()));
     }
 
     // Builds with every message box answered by answer(); returns how the
@@ -469,7 +457,7 @@ TEST_F(Engine, AFloppyWithDataIsNotBlankButOneSmallFileIs)
 
 TEST_F(Engine, SourceProblemsOfferAbortRetryIgnore)
 {
-    MakePackage({{{"a.txt", "a"}, {"missing.txt", "<missing>"}, {"held.txt", "h"}, {"z.txt", "z"}}});
+    MakePackage({{{"a.txt", "a"}, {"missing.txt", kNoFile}, {"held.txt", "h"}, {"z.txt", "z"}}});
     HANDLE held = CreateFileA((images / "held.txt").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     // Ignore the missing file, then abort at the one held open.
     EXPECT_EQ(IDABORT, Build([](const MessageBoxCall& box) {
