@@ -112,10 +112,9 @@ TEST(Checker, TheWizardShowsTheProblemsBeforeAnyFloppyAndNoGoesBack)
 {
     ProgramDir dir;
     WriteFaultyCorvela(dir);
-    RemoveContents("A:");
     Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_TRUE(wizard.NextThrough(kToBuild)) << "now on " << wizard.PageTitle();
+    Wizard wizard = WizardAtBuildPage(program);
+    ASSERT_NE(nullptr, wizard.hwnd());
 
     // Twice: No goes back and changes nothing, so the same box comes again.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -167,8 +166,8 @@ TEST(Checker, TheWizardListsAtMostSixProblemsAndCountsTheRest)
         gone[0].push_back("gone" + std::to_string(j) + ".cab");
     dir.Write("packlist.ini", PackageList(gone));
     Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_TRUE(wizard.NextThrough(kToBuild)) << "now on " << wizard.PageTitle();
+    Wizard wizard = WizardAtBuildPage(program);
+    ASSERT_NE(nullptr, wizard.hwnd());
     wizard.Press(PSBTN_NEXT);
     HWND box = program.WaitForWindow(IsMessageBox);
     ASSERT_NE(nullptr, box);

@@ -42,10 +42,9 @@ TEST(Image, HoldsWhatTheWizardWritesOntoTheFloppy)
     ConsoleRun images = RunConsoleProgram(dir, "QvImage.exe");
     ASSERT_EQ(0u, images.exitCode) << images.output;
 
-    RemoveContents("A:");
     Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_TRUE(wizard.NextThrough(kToBuild)) << "now on " << wizard.PageTitle();
+    Wizard wizard = WizardAtBuildPage(program);
+    ASSERT_NE(nullptr, wizard.hwnd());
     wizard.Press(PSBTN_NEXT);
     BuildRun run = RunBuild(program, "A:", IDABORT);
     ASSERT_EQ(2u, run.floppies.size());

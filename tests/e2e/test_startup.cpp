@@ -15,6 +15,15 @@ void ExpectNoWindowAndExit(Program& program)
     EXPECT_TRUE(program.WaitForExit()) << "the program should end by itself";
     EXPECT_FALSE(program.SawWindow()) << "no window may appear";
 }
+
+// The line of the welcome page that names the product, with the program
+// started in dir with these arguments in that current directory.
+std::string WelcomeName(const ProgramDir& dir, const std::string& args, const std::string& currentDir)
+{
+    Program program(dir, args, currentDir);
+    Wizard wizard(WaitForWizard(program));
+    return wizard.hwnd() != NULL ? wizard.PageText(IDC_WELCOME_NAME) : "no wizard";
+}
 }  // namespace
 
 TEST(StartUp, WithoutAPackageListNothingAppears)
@@ -58,10 +67,7 @@ TEST(StartUp, AnArgumentNamesAnotherListBesideTheProgram)
     WriteCorvela(dir);
     dir.Write("other.ini", PackageList({{"a.txt"}}, "Halvard"));
     TempDir elsewhere;  // the current directory plays no part
-    Program program(dir, "other.ini", elsewhere.Path());
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_NE(nullptr, wizard.hwnd());
-    EXPECT_EQ("You can use the disks to install Halvard.", wizard.PageText(IDC_WELCOME_NAME));
+    EXPECT_EQ("You can use the disks to install Halvard.", WelcomeName(dir, "other.ini", elsewhere.Path()));
 }
 
 TEST(StartUp, TheListBesideTheProgramWinsOverTheCurrentDirectory)
@@ -70,10 +76,7 @@ TEST(StartUp, TheListBesideTheProgramWinsOverTheCurrentDirectory)
     WriteCorvela(dir);
     TempDir elsewhere;
     elsewhere.Write("packlist.ini", PackageList({{"a.txt"}}, "Wrong"));
-    Program program(dir, "", elsewhere.Path());
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_NE(nullptr, wizard.hwnd());
-    EXPECT_EQ("You can use the disks to install Corvela.", wizard.PageText(IDC_WELCOME_NAME));
+    EXPECT_EQ("You can use the disks to install Corvela.", WelcomeName(dir, "", elsewhere.Path()));
 }
 
 TEST(StartUp, TheWizardOpensOnItsWelcomePage)

@@ -36,10 +36,9 @@ TEST(Verify, AFloppyThatDoesNotHoldItsDiskIsEmptiedAndWrittenAgain)
         SCOPED_TRACE(c.name);
         ProgramDir dir;
         WriteOneDiskSet(dir);
-        RemoveContents("A:");
         Program program(dir);
-        Wizard wizard(WaitForWizard(program));
-        ASSERT_TRUE(wizard.NextThrough(kToBuild)) << "now on " << wizard.PageTitle();
+        Wizard wizard = WizardAtBuildPage(program);
+        ASSERT_NE(nullptr, wizard.hwnd());
         EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(wizard.Page(), IDC_VERIFY), BM_GETCHECK, 0, 0));
         wizard.Press(PSBTN_NEXT);
 

@@ -48,8 +48,7 @@ TEST(Wizard, AUserBuildsBothDisksThroughAllSixPages)
     EXPECT_EQ(kLicense, Text(s.Item(IDC_LICENSE_TEXT)));
     EXPECT_TRUE(s.wizard->Visible(kBack) && s.wizard->Enabled(kBack));
     EXPECT_EQ(GetDlgItem(s.wizard->hwnd(), IDCANCEL), FocusOf(s.wizard->hwnd()));
-    DWORD_PTR selection = 0;
-    SendMessageTimeoutA(s.Item(IDC_LICENSE_TEXT), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection);
+    DWORD_PTR selection = Ask(s.Item(IDC_LICENSE_TEXT), EM_GETSEL);
     EXPECT_EQ(LOWORD(selection), HIWORD(selection)) << "no text is selected";
     SaveScreenshot("2-license");
 

@@ -148,9 +148,7 @@ HWND Program::WaitForCaption(const std::string& caption, DWORD timeout)
 
 HWND Wizard::Page() const
 {
-    DWORD_PTR page = 0;
-    SendMessageTimeoutA(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
-    return reinterpret_cast<HWND>(page);
+    return reinterpret_cast<HWND>(Ask(m_sheet, PSM_GETCURRENTPAGEHWND));
 }
 
 bool Wizard::Visible(int button) const
@@ -198,6 +196,13 @@ HWND WaitForWizard(Program& program, DWORD timeout)
     // The sheet is the window with the wizard's Next button.
     return program.WaitForWindow([](HWND hwnd) { return GetDlgItem(hwnd, kNext) != NULL; },
                                  timeout);
+}
+
+Wizard WizardAtBuildPage(Program& program)
+{
+    Wizard wizard(WaitForWizard(program));
+    RemoveContents("A:");
+    return wizard.hwnd() != NULL && wizard.NextThrough(kToBuild) ? wizard : Wizard(NULL);
 }
 
 Floppy FloppyFiles(const std::string& root)

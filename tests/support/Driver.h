@@ -107,3 +107,6 @@ private:
 
 // The wizard sheet of the program, once it is shown.
 HWND WaitForWizard(Program& program, DWORD timeout = kWindowTimeout);
+// The program's wizard, taken through kToBuild, with drive A: emptied for
+// the build; hwnd() is NULL when the wizard does not get there.
+Wizard WizardAtBuildPage(Program& program);

@@ -2,9 +2,7 @@
 
 #include "Clock.h"
 
-namespace {
-// A message that answers at once, or gives up after five seconds.
-DWORD_PTR Ask(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
+DWORD_PTR Ask(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutA(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
@@ -12,6 +10,7 @@ DWORD_PTR Ask(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0)
     return result;
 }
 
+namespace {
 void Click(HWND list, int x, int index)
 {
     int height = static_cast<int>(Ask(list, LB_GETITEMHEIGHT));

@@ -20,6 +20,8 @@ const int kBack = 0x3023, kNext = 0x3024, kFinish = 0x3025;
 // (so windows of the test itself keep working); false after timeout.
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeout = kWindowTimeout);
 
+// Sends a message that must answer within five seconds (0 if it does not).
+DWORD_PTR Ask(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 // A window's text ("" for no window), and its class name.
 std::string Text(HWND hwnd);
 std::string ClassName(HWND hwnd);

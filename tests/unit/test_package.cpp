@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Clock.h"
+#include "Cursors.h"
 #include "ImportPatch.h"
 #include "TestFiles.h"
 #include "package/PackageInfo.h"
@@ -23,15 +24,7 @@ protected:
         return package.LoadFromFile(dir.Write("packlist.ini", content).c_str());
     }
 
-    std::vector<DiskInfo*> Disks()
-    {
-        std::vector<DiskInfo*> disks;
-        DiskCursor cursor(&package);
-        DiskInfo* disk;
-        while (cursor.Next(&disk))
-            disks.push_back(disk);
-        return disks;
-    }
+    std::vector<DiskInfo*> Disks() { return Items<DiskInfo>(DiskCursor(&package)); }
 
     TempDir dir;
     PackageInfo package;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Cursors.h"
 #include "GuiTest.h"
 #include "TestFiles.h"
 #include "app/QuorvaneDlg.h"
@@ -27,9 +28,7 @@ protected:
     std::vector<BOOL> Chosen()
     {
         std::vector<BOOL> chosen;
-        DiskCursor disks(&package);
-        DiskInfo* disk;
-        while (disks.Next(&disk))
+        for (DiskInfo* disk : Items<DiskInfo>(DiskCursor(&package)))
             chosen.push_back(disk->m_bChosen);
         return chosen;
     }
