@@ -1,6 +1,7 @@
 #include "QuorvaneApp.h"
 
 #include "QuorvaneDlg.h"
+#include "framework/CException.h"
 #include "package/ProgramDirectory.h"
 #include "pages/CompletePage.h"
 #include "pages/DiskSelectPage.h"
@@ -12,6 +13,19 @@
 CQuorvaneApp theApp;
 
 BOOL CQuorvaneApp::InitInstance()
+{
+    try {
+        return RunWizard();
+    } catch (CException* e) {
+        // Out of memory before the wizard was up: as silent as any other
+        // failed start.
+        e->Delete();
+        m_nExitCode = kExitNotStarted;
+        return FALSE;
+    }
+}
+
+BOOL CQuorvaneApp::RunWizard()
 {
     // The argument names a file beside the program, exactly as typed.
     CString strListName = m_lpCmdLine;
@@ -43,5 +57,6 @@ BOOL CQuorvaneApp::InitInstance()
     m_pMainWnd = &sheet;
     sheet.DoModal();
     m_pMainWnd = NULL;
+    m_nExitCode = completePage.m_bReached ? kExitCompleted : kExitQuit;
     return FALSE;
 }

@@ -12,7 +12,15 @@ public:
     // Runs the whole wizard and always returns FALSE, so the process ends
     // when it closes. Ends at once, silently, without a package or a drive.
     BOOL InitInstance() override;
+    // The exit code, for scripts: how the run ended.
+    int ExitInstance() override { return m_nExitCode; }
+
+    enum { kExitCompleted = 0, kExitQuit = 1, kExitNotStarted = 2 };
 
     PackageInfo m_package;
     DriveList m_driveList;
+    int m_nExitCode = kExitNotStarted;
+
+private:
+    BOOL RunWizard();
 };

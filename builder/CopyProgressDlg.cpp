@@ -102,6 +102,10 @@ BOOL CCopyProgressDlg::PumpMessages(LPCSTR lpszEntry, int nPercent, UINT nFileFo
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        // The dialog's keyboard as in its own modal loop: Escape, and Enter
+        // on the focused Cancel button, reach OnCancel while a copy runs.
+        if (::IsDialogMessageA(m_hWnd, &msg))
+            continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }

@@ -155,14 +155,15 @@ BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive)
 BOOL DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk)
 {
     CString strImagesDir = m_pPackage->GetDiskImagesDir();
-    // "A:" and the base name: the drive's current directory, its root.
-    CString strDrive = pDrive->m_strRoot.Left(pDrive->m_strRoot.GetLength() - 1);
+    // "A:\" and the name: always the root. "A:" alone would follow the
+    // current directory of A: that the process inherited from its starter.
+    const CString& strRoot = pDrive->m_strRoot;
 
     FileCursor files(pDisk);
     CString strEntry;
     while (files.Next(strEntry)) {
         CString strSource = strImagesDir + "\\" + strEntry;
-        if (!CopyOneFile(strEntry, strSource, strDrive + FloppyFileName(strEntry)))
+        if (!CopyOneFile(strEntry, strSource, strRoot + FloppyFileName(strEntry)))
             return FALSE;
     }
     return TRUE;

@@ -10,13 +10,16 @@
 //                       the disk it holds (found by its files), or disk N
 //
 // Exit code: 0 clean (or the floppy holds the disk exactly), 1 problems
-// found (or it does not), 2 the list does not load or the command is wrong.
+// found (or it does not), 2 the list does not load, the command is wrong or
+// memory ran out.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
+#include "framework/CException.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
@@ -26,11 +29,6 @@
 
 namespace {
 const int kClean = 0, kProblems = 1, kNotLoaded = 2;
-
-bool IsFullPath(const char* path)
-{
-    return (path[0] != '\0' && path[1] == ':') || path[0] == '\\';
-}
 
 int Check(const CString& strListPath)
 {
@@ -188,8 +186,9 @@ int Usage(int nResult)
            "wizard finds it) and the disk image files it names, and writes nothing.\n"
            "With /verify, reads the floppy in drive D: and compares it with the disk it\n"
            "holds, found by its files, or with disk N.\n"
-           "Exit code: 0 clean, 1 problems found, 2 the list does not load or the\n"
-           "command is wrong. With /verify: 0 the floppy holds the disk exactly, 1 not.\n");
+           "Exit code: 0 clean, 1 problems found, 2 the list does not load, the\n"
+           "command is wrong or memory ran out. With /verify: 0 the floppy holds the\n"
+           "disk exactly, 1 not.\n");
     return nResult;
 }
 }  // namespace
@@ -215,12 +214,17 @@ int main(int argc, char** argv)
     }
     if (nDisk != 0 && chDrive == '\0')
         return Usage(kNotLoaded);
-    CString strListPath;
-    if (pszList != NULL && IsFullPath(pszList))
-        strListPath = pszList;
-    else
-        strListPath = GetProgramDirectory() + "\\" + (pszList != NULL ? pszList : "packlist.ini");
-    int nResult = chDrive != '\0' ? Verify(strListPath, chDrive, nDisk) : Check(strListPath);
+    int nResult = kNotLoaded;
+    try {
+        CString strListPath = PackageListPath(pszList);
+        nResult = chDrive != '\0' ? Verify(strListPath, chDrive, nDisk) : Check(strListPath);
+    } catch (CException* e) {
+        // Whatever was printed so far stands; the rest could not be checked.
+        e->Delete();
+        printf("Out of memory: the check did not finish.\n");
+    } catch (const std::bad_alloc&) {
+        printf("Out of memory: the check did not finish.\n");
+    }
     fflush(stdout);
     return nResult;
 }

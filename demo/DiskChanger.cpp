@@ -9,6 +9,9 @@
 // builds every disk and photographs each page and dialog on the way.
 //
 //   DiskChanger.exe <Quorvane.exe> <floppy root, such as A:> <spool dir> [--demo]
+//
+// Its exit code is Quorvane's when that is not 0, else 1 when a disk could
+// not be kept.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -76,7 +79,7 @@ int main(int argc, char** argv)
     std::set<HWND> handled;
     std::string label, page;
     int shots = 0;
-    bool ok = true, completed = false;  // ok: every disk was saved
+    bool ok = true;  // every disk was saved
     double start = Now();
     HWND progress = NULL;
     auto shoot = [&](const std::string& name, unsigned settle = 300) {
@@ -141,15 +144,16 @@ int main(int argc, char** argv)
                 page = title;
                 Sleep(200);  // the buttons follow the page by a posted message
                 shoot(title);
-                completed = wizard.Visible(kFinish);
-                wizard.Press(completed ? PSBTN_FINISH : PSBTN_NEXT);
+                wizard.Press(wizard.Visible(kFinish) ? PSBTN_FINISH : PSBTN_NEXT);
             }
         }
         Sleep(50);
     }
-    if (demo && !completed) {
-        printf("demo: the wizard ended before its last page\n");
-        return 1;
+    // The wizard's own word: 0 only when it ended on its completion page.
+    DWORD code = program.ExitCode();
+    if (code != 0) {
+        printf("Quorvane.exe ended with exit code %lu\n", code);
+        return static_cast<int>(code);
     }
     return ok ? 0 : 1;
 }

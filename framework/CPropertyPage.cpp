@@ -1,6 +1,8 @@
 #include "CPropertyPage.h"
 
 #include "AfxGlobals.h"
+#include "CException.h"
+#include "res/resource.h"
 
 IMPLEMENT_DYNAMIC(CPropertyPage, CDialog)
 
@@ -40,19 +42,38 @@ BOOL CPropertyPage::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
         *pResult = !OnKillActive();
         return TRUE;
     case PSN_WIZBACK:
-        *pResult = OnWizardBack();
-        return TRUE;
     case PSN_WIZNEXT:
-        *pResult = OnWizardNext();
-        return TRUE;
     case PSN_WIZFINISH:
-        *pResult = !OnWizardFinish();
+        *pResult = OnWizardButton(reinterpret_cast<NMHDR*>(lParam)->code);
         return TRUE;
     case PSN_QUERYCANCEL:
         *pResult = !OnQueryCancel();
         return TRUE;
     }
     return CDialog::OnNotify(wParam, lParam, pResult);
+}
+
+LRESULT CPropertyPage::OnWizardButton(UINT nCode)
+{
+    try {
+        if (nCode == PSN_WIZBACK)
+            return OnWizardBack();
+        if (nCode == PSN_WIZNEXT)
+            return OnWizardNext();
+        return !OnWizardFinish();
+    } catch (CException* e) {
+        // Nothing would stop the exception but the window procedure, whose
+        // answer 0 moves the wizard on as if the step had worked. What can
+        // escape here is memory running out: the engine's file failures
+        // have their own messages.
+        e->Delete();
+    }
+    // Loaded into fixed buffers: the memory that just ran out is not needed.
+    char szText[256] = "", szCaption[64] = "";
+    ::LoadStringA(AfxGetResourceHandle(), AFX_IDS_OUT_OF_MEMORY, szText, sizeof(szText));
+    ::LoadStringA(AfxGetResourceHandle(), AFX_IDS_OUT_OF_MEMORY_CAPTION, szCaption, sizeof(szCaption));
+    ::MessageBoxA(::GetParent(m_hWnd), szText, szCaption, MB_OK | MB_ICONEXCLAMATION);
+    return nCode == PSN_WIZFINISH ? TRUE : -1;  // refused: the sheet stays
 }
 
 BOOL CPropertyPage::OnSetActive()

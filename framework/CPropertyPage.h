@@ -40,6 +40,9 @@ protected:
     void OnCancel() override {}
 
 private:
+    // Back, Next or Finish; a failure that escapes the handler refuses the
+    // move and is told to the user.
+    LRESULT OnWizardButton(UINT nCode);
     static UINT CALLBACK PageCallback(HWND hWnd, UINT uMsg, LPPROPSHEETPAGEA ppsp);
 
     CString m_strCaption;

@@ -20,7 +20,7 @@ public:
 CString Sentence(LPCSTR lpszFormat, LPCSTR lpszName, DWORD dwError)
 {
     CString strText;
-    strText.Format(lpszFormat, lpszName, static_cast<LPCSTR>(DescribeError(dwError)));
+    strText.Format(lpszFormat, lpszName, static_cast<LPCSTR>(SystemErrorText(dwError)));
     return strText;
 }
 
@@ -170,18 +170,4 @@ BOOL DiskImageWriter::Write(const FloppyFiles& files, LPCSTR lpszImagePath, Imag
         return FALSE;
     }
     return TRUE;
-}
-
-CString DescribeError(DWORD dwError)
-{
-    char text[256];
-    DWORD dwLength = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError, 0,
-                                      text, sizeof(text), NULL);
-    while (dwLength > 0 && (text[dwLength - 1] == '\r' || text[dwLength - 1] == '\n' ||
-                            text[dwLength - 1] == ' ' || text[dwLength - 1] == '.'))
-        --dwLength;
-    CString strText(text, static_cast<int>(dwLength));
-    if (strText.IsEmpty())
-        strText.Format("error %lu", dwError);
-    return strText;
 }

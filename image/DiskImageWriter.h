@@ -28,6 +28,3 @@ public:
     static CString TemporaryPath(LPCSTR lpszImagePath) { return CString(lpszImagePath) + ".tmp"; }
     static CString SetAsidePath(LPCSTR lpszImagePath) { return CString(lpszImagePath) + ".old"; }
 };
-
-// The system's words for an error code, without the closing full stop.
-CString DescribeError(DWORD dwError);

@@ -6,8 +6,8 @@
 //   QvImage [LIST] [/out DIR] [/disk N]... [/force]
 //
 // Exit code: 0 every image written (with /force, despite the problems), 1
-// problems found or a disk that does not fit, 2 the list does not load or the command line is wrong, 3 an
-// image could not be written.
+// problems found or a disk that does not fit, 2 the list does not load or
+// the command line is wrong, 3 an image could not be written.
 #include <windows.h>
 
 #include <cstdio>
@@ -31,11 +31,6 @@ const char kUsage[] =
     "  /force    write the disks that fit even when the package has problems\n"
     "Exit code: 0 written, 1 problems found, 2 the list does not load,\n"
     "3 an image could not be written.\n";
-
-bool IsFullPath(const char* path)
-{
-    return (path[0] != '\0' && path[1] == ':') || path[0] == '\\';
-}
 
 struct Options {
     CString strList;
@@ -231,10 +226,7 @@ int main(int argc, char** argv)
         printf("%s\n%s", static_cast<LPCSTR>(strError), kUsage);
         return kNotLoaded;
     }
-    if (options.strList.IsEmpty())
-        options.strList = "packlist.ini";
-    if (!IsFullPath(options.strList))
-        options.strList = GetProgramDirectory() + "\\" + options.strList;
+    options.strList = PackageListPath(options.strList);
     int nResult = WriteImages(options);
     fflush(stdout);
     return nResult;

@@ -45,8 +45,11 @@ BOOL DiskInfo::LoadFromFile(int k, LPCSTR lpszPath, DiskFault* pFault)
 
 CString FloppyFileName(const CString& strEntry)
 {
-    int nSlash = strEntry.ReverseFind('\\');
-    return nSlash >= 0 ? strEntry.Mid(nSlash + 1) : strEntry;
+    // The system takes either slash between directories, so both end one.
+    int nBackslash = strEntry.ReverseFind('\\');
+    int nSlash = strEntry.ReverseFind('/');
+    int nLast = nBackslash > nSlash ? nBackslash : nSlash;
+    return nLast >= 0 ? strEntry.Mid(nLast + 1) : strEntry;
 }
 
 FileCursor::FileCursor(DiskInfo* pDisk) : m_pDisk(pDisk), m_nPosition(0) {}

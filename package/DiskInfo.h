@@ -30,7 +30,7 @@ public:
 };
 
 // The name an entry's file takes on the floppy: the part after the last
-// backslash (multi-byte aware), or the whole entry when it has none.
+// backslash or slash (multi-byte aware), or the whole entry when it has none.
 CString FloppyFileName(const CString& strEntry);
 
 class FileCursor {

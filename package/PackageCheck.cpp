@@ -112,17 +112,19 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
             ++report.nEntries;
             CString strName = FloppyFileName(strEntry);
             int nSame = FindName(names, strName);
-            if (nSame >= 0) {
-                CString strProblem;
-                strProblem.Format(IDS_CHECK_DUPLICATE, static_cast<LPCSTR>(report.strLabel),
-                                  static_cast<LPCSTR>(entries[nSame]), static_cast<LPCSTR>(strEntry),
-                                  static_cast<LPCSTR>(strName));
-                m_problems.Add(strProblem);
-            }
             CString strSource = CString(lpszImagesDir) + "\\" + strEntry;
             ULONGLONG nSize = 0;
             UINT nProblem = 0;
-            if (!MeasureSource(strSource, &nSize, &nProblem)) {
+            BOOL bMeasured = MeasureSource(strSource, &nSize, &nProblem);
+            if (nSame >= 0) {
+                // A second that cannot be copied overwrites nothing.
+                CString strProblem;
+                strProblem.Format(bMeasured ? IDS_CHECK_DUPLICATE : IDS_CHECK_DUPLICATE_FIRST_STAYS,
+                                  static_cast<LPCSTR>(report.strLabel), static_cast<LPCSTR>(entries[nSame]),
+                                  static_cast<LPCSTR>(strEntry), static_cast<LPCSTR>(strName));
+                m_problems.Add(strProblem);
+            }
+            if (!bMeasured) {
                 CString strProblem;
                 strProblem.Format(nProblem, static_cast<LPCSTR>(report.strLabel),
                                   static_cast<LPCSTR>(strEntry), static_cast<LPCSTR>(strSource));

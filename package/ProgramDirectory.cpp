@@ -8,3 +8,11 @@ CString GetProgramDirectory()
     int nSlash = strPath.ReverseFind('\\');
     return nSlash >= 0 ? strPath.Left(nSlash) : CString();
 }
+
+CString PackageListPath(LPCSTR lpszArgument)
+{
+    if (lpszArgument == NULL || *lpszArgument == '\0')
+        lpszArgument = "packlist.ini";
+    BOOL bFullPath = (lpszArgument[0] != '\0' && lpszArgument[1] == ':') || lpszArgument[0] == '\\';
+    return bFullPath ? CString(lpszArgument) : GetProgramDirectory() + "\\" + lpszArgument;
+}

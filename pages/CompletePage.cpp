@@ -24,6 +24,7 @@ BOOL CCompletePage::OnInitDialog()
 
 BOOL CCompletePage::OnSetActive()
 {
+    m_bReached = TRUE;
     CPropertySheet* pSheet = DYNAMIC_DOWNCAST(CPropertySheet, GetParent());
     if (pSheet != NULL) {
         CString strDone;

@@ -9,6 +9,10 @@ class CCompletePage : public CPropertyPage {
 public:
     explicit CCompletePage(const CString& productName);
 
+    // TRUE once the page was shown: every chosen disk was built, and the
+    // wizard can only end here.
+    BOOL m_bReached = FALSE;
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;

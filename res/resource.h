@@ -94,3 +94,7 @@
 #define IDS_VERIFY_WRONG_TIME 166
 #define IDS_VERIFY_UNREADABLE 167
 #define IDS_VERIFY_SOURCE_UNREADABLE 168
+// The framework's message when memory runs out under a wizard button
+#define AFX_IDS_OUT_OF_MEMORY 180
+#define AFX_IDS_OUT_OF_MEMORY_CAPTION 181
+#define IDS_CHECK_DUPLICATE_FIRST_STAYS 182

@@ -90,8 +90,8 @@ packlist.ini names the product and lists each disk's files:
 
 $(sed 's/\r$//; s/^/    /' "$stage/sample/packlist.ini")
 
-[Disk0] is the disk called Disk 1. Each file lands in the root of its
-floppy under its own name. Without Quorvane.ini the disk image directory
+[Disk0] is the disk called Disk 1. Paths may use \\ or /. Each file lands
+in the root of its floppy under its own name. Without Quorvane.ini the disk image directory
 is Quorvane's own; to keep the images elsewhere, give their directory:
 
     [Paths]
@@ -106,13 +106,21 @@ Before writing a set, check it from a command prompt in this directory:
 
     QvCheck              checks packlist.ini
     QvCheck other.ini    checks another list beside it
+    QvCheck /verify A:   reads the floppy in A: and compares it with the
+                         disk it holds (add /disk N to name the disk)
 
 QvCheck prints what each disk takes on a 1.44 MB floppy and every problem
 it finds: a missing file, a disk that does not fit, two files of one disk
 with the same name. For a list that does not load, it names the section and
 key at fault. Quorvane makes the same check of the chosen disks before it
 asks for the first floppy. QvCheck's exit code is 0 for a clean set, 1 when
-it found problems and 2 when the list does not load.
+it found problems and 2 when the list does not load or memory ran out;
+with /verify, 0 when the floppy holds its disk exactly and 1 when not.
+
+Quorvane reads every disk back after writing it and compares it with the
+package, unless "Verify each disk after writing it" is cleared on "Get
+Needed Disks" (or Quorvane.ini says Verify=0 under [Options]). A disk that
+does not verify is removed from its floppy and can be written again.
 
 Without a floppy drive, write the disks as image files instead:
 
@@ -137,6 +145,10 @@ their floppy drive A:) and by USB floppy emulators (copy the .img files
 onto their USB stick). To make a real floppy of one, write the image onto
 a blank 1.44 MB floppy with any disk-image tool, sector by sector; on
 Linux: dd if="Disk 1 - Corvela.img" of=/dev/fd0 bs=18k.
+
+For batch files, Quorvane.exe's exit code is 0 when the wizard ended on its
+last page (every chosen disk written), 1 when the user quit, and 2 when it
+could not start (no or a bad packlist.ini, no floppy drive).
 TXT
 
 mkdir -p "$out"

@@ -23,6 +23,9 @@
 # DIR (default out/images/<date-time>): no wizard, no virtual floppy, no
 # display. It exits 0 only when QvImage wrote every disk and each image is
 # clean under fsck.fat and holds exactly its disk's files.
+#
+# The exit code is the wizard's when it is not 0 (1: the user quit, 2: it
+# could not start), else 1 when a floppy image is wrong.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -39,7 +42,7 @@ while [ $# -gt 0 ]; do
       mkdir -p "$images_out"
       images_out=$(cd "$images_out" && pwd)
       shift ;;
-    -h|--help) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
   esac
 done

@@ -37,6 +37,11 @@ TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
               "  Disk 2 - Corvela: 1 file, 1,261,568 bytes, 1,261,568 on the floppy, 196,096 left\r\n"
               "No problems found.\r\n",
               clean.output);
+    // The same list written with forward slashes, which the system takes too.
+    dir.Write("packlist.ini", PackageList({{"disk1/setup.exe", "disk1/setup.ini"}, {"disk2/data.cab"}}));
+    CheckerRun slashes = RunChecker(dir);
+    EXPECT_EQ(0u, slashes.exitCode);
+    EXPECT_EQ(clean.output, slashes.output);
 
     ProgramDir faulty;
     WriteFaultyCorvela(faulty);

@@ -14,6 +14,7 @@ void ExpectNoWindowAndExit(Program& program)
 {
     EXPECT_TRUE(program.WaitForExit()) << "the program should end by itself";
     EXPECT_FALSE(program.SawWindow()) << "no window may appear";
+    EXPECT_EQ(2u, program.ExitCode()) << "could not start";
 }
 
 // The line of the welcome page that names the product, with the program
@@ -148,6 +149,7 @@ TEST(StartUp, CancelAsksAndOnlyYesEndsTheProgram)
     ASSERT_NE(nullptr, box);
     PressButton(box, IDYES);
     EXPECT_TRUE(program.WaitForExit());
+    EXPECT_EQ(1u, program.ExitCode()) << "the user quit";
 }
 
 TEST(StartUp, F1DoesNothing)

@@ -10,14 +10,19 @@ namespace {
 const char* const kLicense = "CORVELA LICENSE\r\n\r\nYou may copy these disks for backup only.\r\n";
 
 struct Session {
-    explicit Session(bool withLicense = true)
+    // packlist, when given, replaces the example's list; environment is
+    // added to the program's.
+    explicit Session(bool withLicense = true, const std::string& packlist = "",
+                     const std::vector<std::string>& environment = {})
     {
         WriteCorvela(dir, 40000, 300, 1200000);
+        if (!packlist.empty())
+            dir.Write("packlist.ini", packlist);
         if (withLicense)
             dir.Write("license.txt", kLicense);
         RemoveContents("A:");
         RemoveContents("B:");
-        program.reset(new Program(dir));
+        program.reset(new Program(dir, "", "", environment));
         wizard.reset(new Wizard(WaitForWizard(*program)));
     }
     ~Session()
@@ -106,6 +111,7 @@ TEST(Wizard, AUserBuildsBothDisksThroughAllSixPages)
 
     s.wizard->Press(PSBTN_FINISH);
     EXPECT_TRUE(s.program->WaitForExit());
+    EXPECT_EQ(0u, s.program->ExitCode()) << "ended on the completion page";
 }
 
 TEST(Wizard, WithoutALicenseTheWelcomePageLeadsToTheDisks)
@@ -226,6 +232,7 @@ TEST(Wizard, ACancelledBuildStaysOnItsPageAndNextBuildsAgain)
     // Closing the finished wizard asks nothing.
     PostMessageA(s.wizard->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(s.program->WaitForExit());
+    EXPECT_EQ(0u, s.program->ExitCode()) << "closed on the completion page";
 }
 
 TEST(Wizard, AboutOnALaterPageReturnsToIt)
@@ -240,4 +247,45 @@ TEST(Wizard, AboutOnALaterPageReturnsToIt)
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     EXPECT_EQ("Select Drive", s.wizard->PageTitle());
     EXPECT_EQ(0, ListSelection(s.Item(IDC_DRIVE_LIST)));
+}
+
+// Started from a command prompt after "cd a:\sub", with entries written
+// with forward slashes: every file still lands in the floppy's root.
+TEST(Wizard, FilesLandInTheFloppysRootWhateverItsCurrentDirectoryAndSlashes)
+{
+    Session s(false, PackageList({{"disk1/setup.exe", "disk1/setup.ini"}, {"disk2/data.cab"}}), {"=A:=A:\\SUB"});
+    CreateDirectoryA("A:\\SUB", NULL);
+    ASSERT_TRUE(s.wizard->NextThrough(kToBuild)) << "now on " << s.wizard->PageTitle();
+    s.wizard->Press(PSBTN_NEXT);
+    auto endBuild = [](HWND box) { return GetDlgItem(box, IDABORT) != NULL ? IDABORT : IDCANCEL; };
+    BuildRun run = RunBuild(*s.program, "A:", endBuild, [](int) { CreateDirectoryA("A:\\SUB", NULL); });
+    EXPECT_TRUE(run.problems.empty()) << run.problems[0];
+    ASSERT_EQ(2u, run.floppies.size());
+    EXPECT_EQ((Floppy{{"setup.exe", SampleBytes(40000, 1)}, {"setup.ini", SampleBytes(300, 2)}}),
+              run.floppies[0]);
+    EXPECT_EQ((Floppy{{"data.cab", SampleBytes(1200000, 3)}}), run.floppies[1]);
+    EXPECT_TRUE(s.wizard->WaitForPage("Pellandor's disk maker"));
+}
+
+// The dialog's keyboard works while a file is being copied.
+TEST(Wizard, EscapeDuringACopyAsksTheCancelQuestionAndNoGoesOn)
+{
+    Session s(false);
+    ASSERT_TRUE(s.wizard->NextThrough(kToBuild)) << "now on " << s.wizard->PageTitle();
+    s.wizard->Press(PSBTN_NEXT);
+    BuildRun run = RunBuild(*s.program, "A:", [](HWND) { return IDNO; }, [&](int prompt) {
+        if (prompt != 2)
+            return;
+        // Once the prompt is gone, the next loop to take a message is the
+        // pump of the 1.2 MB cabinet's copy.
+        WaitUntil([&] { return s.program->WaitForWindow(IsMessageBox, 0) == NULL; });
+        HWND progress = s.program->WaitForCaption("Copying Files");
+        HWND focus = FocusOf(progress) != NULL ? FocusOf(progress) : progress;
+        PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+    });
+    EXPECT_EQ(std::vector<std::string>{"Are you sure you want to abort the creation of the installation disk?"},
+              run.problems);
+    EXPECT_EQ(2u, run.floppies.size());
+    EXPECT_TRUE(s.wizard->WaitForPage("Pellandor's disk maker"));
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <stdexcept>
 
 ProgramDir::ProgramDir()
@@ -48,22 +49,35 @@ ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, 
     return run;
 }
 
-Program::Program(const ProgramDir& dir, const std::string& args, const std::string& currentDir)
-    : Program(dir.exe(), args, currentDir.empty() ? dir.Path() : currentDir)
+Program::Program(const ProgramDir& dir, const std::string& args, const std::string& currentDir,
+                 const std::vector<std::string>& environment)
+    : Program(dir.exe(), args, currentDir.empty() ? dir.Path() : currentDir, environment)
 {
 }
 
-Program::Program(const std::string& exe, const std::string& args, const std::string& currentDir)
+Program::Program(const std::string& exe, const std::string& args, const std::string& currentDir,
+                 const std::vector<std::string>& environment)
     : m_info()
 {
     std::string commandLine = "\"" + exe + "\"";
     if (!args.empty())
         commandLine += " " + args;
+    // The added entries first: names starting with '=' sort before the rest.
+    std::string block;
+    if (!environment.empty()) {
+        for (const std::string& entry : environment)
+            block += entry + '\0';
+        LPCH own = GetEnvironmentStringsA();
+        for (LPCH p = own; *p != '\0'; p += strlen(p) + 1)
+            block += std::string(p) + '\0';
+        FreeEnvironmentStringsA(own);
+        block += '\0';
+    }
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, currentDir.c_str(), &si,
-                        &m_info))
-        throw std::runtime_error("cannot start " + commandLine);
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, block.empty() ? NULL : &block[0],
+                        currentDir.c_str(), &si, &m_info))
+        throw std::runtime_error("cannot start " + commandLine + ": error " + std::to_string(GetLastError()));
     WaitForInputIdle(m_info.hProcess, 5000);
 }
 
@@ -87,6 +101,13 @@ void Program::WhileFrozen(const std::function<void()>& action)
 bool Program::Running() const
 {
     return WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+DWORD Program::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_info.hProcess, &code);
+    return code;
 }
 
 bool Program::WaitForExit(DWORD timeout)

@@ -35,9 +35,12 @@ ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, 
 class Program {
 public:
     // Starts the program; currentDir empty means the program directory.
+    // environment adds "NAME=value" entries to this process's own, such as
+    // "=A:=A:\\SUB", the current directory of A: a command prompt passes on.
     explicit Program(const ProgramDir& dir, const std::string& args = "",
-                     const std::string& currentDir = "");
-    Program(const std::string& exe, const std::string& args, const std::string& currentDir);
+                     const std::string& currentDir = "", const std::vector<std::string>& environment = {});
+    Program(const std::string& exe, const std::string& args, const std::string& currentDir,
+            const std::vector<std::string>& environment = {});
     ~Program();  // a program still running is killed
 
     // True when the process ended within timeout. While waiting, notes
@@ -45,6 +48,8 @@ public:
     bool WaitForExit(DWORD timeout = kWindowTimeout);
     bool SawWindow() const { return m_sawWindow; }
     bool Running() const;
+    // The exit code of the ended process (STILL_ACTIVE while it runs).
+    DWORD ExitCode() const;
 
     std::vector<HWND> VisibleWindows() const;
     // The first visible top-level window for which match() holds.

@@ -26,3 +26,15 @@ private:
     void** m_slot;
     void* m_original;
 };
+
+// While it lives, the allocation (malloc) after the first nAllowed ones
+// fails. Only that one: the exception that reports it needs memory too.
+class AllocationFailure {
+public:
+    explicit AllocationFailure(int nAllowed);
+    // True once the failing allocation was asked for.
+    bool Happened() const;
+
+private:
+    ImportPatch m_patch;
+};

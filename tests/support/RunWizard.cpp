@@ -14,8 +14,9 @@ void Press(HWND sheet, int psbtn)
     SendMessageA(sheet, PSM_PRESSBUTTON, psbtn, 0);
 }
 
-void RunWizard(const std::vector<CPropertyPage*>& pages, std::vector<std::function<void(HWND)>> steps,
-               std::vector<MessageBoxCall>* boxes, std::function<int(const MessageBoxCall&)> answer)
+std::vector<MessageBoxCall> RunWizard(const std::vector<CPropertyPage*>& pages,
+                                      std::vector<std::function<void(HWND)>> steps,
+                                      std::function<int(const MessageBoxCall&)> answer)
 {
     CQuorvaneDlg sheet;
     for (CPropertyPage* page : pages)
@@ -33,6 +34,5 @@ void RunWizard(const std::vector<CPropertyPage*>& pages, std::vector<std::functi
     };
     run(0);
     sheet.DoModal();
-    if (boxes)
-        *boxes = answerer.calls;
+    return answerer.calls;
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cctype>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -122,7 +123,8 @@ BOOL WINAPI FakeGetDiskFreeSpace(LPCSTR root, LPDWORD spc, LPDWORD bps, LPDWORD 
 HANDLE WINAPI FakeCreateFile(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
                              DWORD disposition, DWORD flags, HANDLE tmpl)
 {
-    bool toFloppy = path[1] == ':' && path[2] != '\\' && (access & GENERIC_WRITE);
+    char drive = static_cast<char>(toupper(static_cast<unsigned char>(path[0])));
+    bool toFloppy = (drive == 'A' || drive == 'B') && path[1] == ':' && (access & GENERIC_WRITE);
     if (toFloppy && g.failCreates > 0) {
         --g.failCreates;
         SetLastError(g.createError);

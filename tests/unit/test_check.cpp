@@ -113,12 +113,13 @@ TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
 {
     CheckedPackage p({{"disk1\\setup.exe", "disk1\\setup.ini", "disk1\\missing.dll", "disk1",
                        "extra\\SETUP.INI", "disk1\\held.cab", "disk1\\read.cab"},
-                      {"disk2\\gone.cab"}});
+                      {"disk2\\gone.cab", "disk2/kept.cab", "other\\KEPT.CAB"}});
     p.File("disk1\\setup.exe", 1000);
     p.File("disk1\\setup.ini", 100);
     p.File("extra\\SETUP.INI", 3000);
     p.File("disk1\\held.cab", 10);
     p.File("disk1\\read.cab", 10);
+    p.File("disk2\\kept.cab", 10);
     // Another program holds one file and lets nobody read it, and reads the
     // other, letting others read too: the build, which opens its sources
     // for itself alone, could copy neither.
@@ -138,12 +139,16 @@ TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
               "and only the second stays.\n"
               "Disk 1 - Corvela: disk1\\held.cab cannot be opened for reading (" + dir + "\\disk1\\held.cab).\n"
               "Disk 1 - Corvela: disk1\\read.cab cannot be opened for reading (" + dir + "\\disk1\\read.cab).\n"
-              "Disk 2 - Corvela: disk2\\gone.cab is missing (there is no " + dir + "\\disk2\\gone.cab).\n",
+              "Disk 2 - Corvela: disk2\\gone.cab is missing (there is no " + dir + "\\disk2\\gone.cab).\n"
+              "Disk 2 - Corvela: disk2/kept.cab and other\\KEPT.CAB both land on the floppy as KEPT.CAB; "
+              "the second cannot be copied, so the first stays.\n"
+              "Disk 2 - Corvela: other\\KEPT.CAB is missing (there is no " + dir + "\\other\\KEPT.CAB).\n",
               p.Problems());
     // What lands: setup.exe and the second SETUP.INI.
     EXPECT_EQ(7, check.m_disks[0].nEntries);
     EXPECT_EQ(4000u, check.m_disks[0].nBytes);
     EXPECT_EQ(4, check.m_disks[0].nRootEntries) << "lower-case names take a long-name entry each";
+    EXPECT_EQ(10u, check.m_disks[1].nBytes) << "the first kept.cab";
 
     // The wizard checks only the disks the user chose.
     DiskInfo* pDisk = NULL;
@@ -153,7 +158,17 @@ TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
     p.Run(TRUE);
     ASSERT_EQ(1, p.check.m_disks.GetSize());
     EXPECT_STREQ("Disk 2 - Corvela", p.check.m_disks[0].strLabel);
-    EXPECT_EQ(1, p.check.m_problems.GetSize()) << p.Problems();
+    EXPECT_EQ(3, p.check.m_problems.GetSize()) << p.Problems();
+}
+
+TEST(PackageCheck, AFloppyNameFollowsTheLastBackslashOrSlash)
+{
+    const std::pair<const char*, const char*> entries[] = {
+        {"setup.exe", "setup.exe"},     {"disk1\\setup.exe", "setup.exe"}, {"disk1/setup.exe", "setup.exe"},
+        {"a/b\\c.txt", "c.txt"},        {"a\\b/c.txt", "c.txt"},
+    };
+    for (const auto& entry : entries)
+        EXPECT_STREQ(entry.second, FloppyFileName(entry.first)) << entry.first;
 }
 
 TEST(PackageCheck, ByteCountsAreWrittenWithThousandsSeparators)

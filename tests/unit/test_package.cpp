@@ -226,31 +226,19 @@ TEST_F(LoadError, EmptyAfterASuccessfulLoadEvenAfterAFailedOne)
     EXPECT_STREQ("", package.GetLoadError());
 }
 
-namespace {
-int g_mallocsBeforeFailure;
-
-// Fails one allocation, the next after the given number. Only one: the
-// exception that reports it needs memory too.
-void* __cdecl FailOneMalloc(size_t size)
-{
-    static auto real = reinterpret_cast<void*(__cdecl*)(size_t)>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "malloc")));
-    return g_mallocsBeforeFailure-- == 0 ? NULL : real(size);
-}
-}  // namespace
-
 TEST_F(LoadError, RunningOutOfMemoryAnywhereFailsTheLoadAndSaysSo)
 {
     std::string path = dir.Write("packlist.ini", kCorvelaList);
     for (int allowed = 0;; ++allowed) {
         ASSERT_LT(allowed, 1000) << "the sample should load with this many allocations";
-        g_mallocsBeforeFailure = allowed;
         BOOL loaded;
+        bool failed;
         {
-            ImportPatch patch("msvcrt.dll", "malloc", reinterpret_cast<const void*>(FailOneMalloc));
+            AllocationFailure failure(allowed);
             loaded = package.LoadFromFile(path.c_str());
+            failed = failure.Happened();
         }
-        if (g_mallocsBeforeFailure >= 0) {
+        if (!failed) {
             // Every allocation of the load got through: nothing failed.
             ASSERT_TRUE(loaded);
             EXPECT_STREQ("", package.GetLoadError());

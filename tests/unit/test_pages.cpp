@@ -10,6 +10,7 @@
 #include "GuiTest.h"
 #include "TestFiles.h"
 #include "app/QuorvaneDlg.h"
+#include "pages/CompletePage.h"
 #include "pages/DiskSelectPage.h"
 #include "pages/DriveSelectPage.h"
 #include "pages/GetDisksPage.h"
@@ -93,12 +94,10 @@ TEST_F(Pages, RefusalNamesTheProblem)
 {
     CDiskSelectPage select("Corvela", &package);
     CGetDisksPage count(&package, &drives);
-    std::vector<MessageBoxCall> boxes;
-    RunWizard({&select, &count}, {[&](HWND sheet) {
-                  SendMessageA(Page(sheet), WM_COMMAND, MAKEWPARAM(IDC_CLEAR_SELECTIONS, BN_CLICKED), 0);
-                  Press(sheet, PSBTN_NEXT);
-              }},
-              &boxes);
+    std::vector<MessageBoxCall> boxes = RunWizard({&select, &count}, {[&](HWND sheet) {
+        SendMessageA(Page(sheet), WM_COMMAND, MAKEWPARAM(IDC_CLEAR_SELECTIONS, BN_CLICKED), 0);
+        Press(sheet, PSBTN_NEXT);
+    }});
     ASSERT_GE(boxes.size(), 1u);
     EXPECT_EQ("You have not selected any disks to be built.  Please check the disks you wish built and "
               "then press Next.",
@@ -129,6 +128,30 @@ TEST_F(Pages, DriveChoiceIsStoredOnlyByNext)
     EXPECT_EQ(1, selection) << "the list keeps the user's selection";
     ASSERT_TRUE(drives.GetChosenDrive(&chosen));
     EXPECT_EQ('B', chosen->m_chLetter);
+}
+
+TEST_F(Pages, MemoryRunningOutUnderNextKeepsTheWizardOnItsPageAndSaysSoOnce)
+{
+    CGetDisksPage count(&package, &drives);
+    CCompletePage complete("Corvela");
+    bool failed = false, nextEnabled = false;
+    std::string title;
+    std::vector<MessageBoxCall> boxes = RunWizard({&count, &complete}, {[&](HWND sheet) {
+        {
+            AllocationFailure failure(0);
+            Press(sheet, PSBTN_NEXT);
+            failed = failure.Happened();
+        }
+        title = Text(Page(sheet));
+        nextEnabled = IsWindowEnabled(GetDlgItem(sheet, kNext)) != FALSE;
+    }});
+    ASSERT_TRUE(failed);
+    EXPECT_EQ("Get Needed Disks", title);
+    EXPECT_TRUE(nextEnabled);
+    ASSERT_GE(boxes.size(), 1u);
+    EXPECT_EQ("There is not enough memory to carry out this step.  Please close some applications and try again.",
+              boxes[0].text);
+    EXPECT_EQ(2u, boxes.size()) << "then only the quit question";
 }
 
 // license.txt beside the test program, as it would lie beside Quorvane.exe.

@@ -169,14 +169,14 @@ TEST(WizardSheet, QuitQuestionDecidesWhetherTheWizardEnds)
     CWelcomePage page("Corvela");
     int answer = IDNO;
     bool stillOpenAfterNo = false;
-    std::vector<MessageBoxCall> boxes;
-    RunWizard({&page},
-              {[&](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); },
-               [&](HWND sheet) {
-                   stillOpenAfterNo = IsWindow(sheet) && IsWindowVisible(sheet);
-                   answer = IDYES;  // for the runner's own Cancel
-               }},
-              &boxes, [&](const MessageBoxCall&) { return answer; });
+    std::vector<MessageBoxCall> boxes = RunWizard(
+        {&page},
+        {[&](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); },
+         [&](HWND sheet) {
+             stillOpenAfterNo = IsWindow(sheet) && IsWindowVisible(sheet);
+             answer = IDYES;  // for the runner's own Cancel
+         }},
+        [&](const MessageBoxCall&) { return answer; });
     EXPECT_TRUE(stillOpenAfterNo);
     ASSERT_EQ(2u, boxes.size());
     EXPECT_EQ("Are you sure you want to quit Pellandor's disk maker?", boxes[0].text);
