@@ -2,7 +2,8 @@
 // for the lifetime of the object. This is the seam through which tests make
 // the system report what a real machine cannot produce on demand (a drive
 // that is not ready, a write-protected floppy); the code under test still
-// calls the plain Win32 function.
+// calls the plain Win32 function. AllocationFailure uses it to make one
+// allocation fail.
 #pragma once
 #include <windows.h>
 
