@@ -82,55 +82,46 @@ TEST(StartUp, TheListBesideTheProgramWinsOverTheCurrentDirectory)
 
 TEST(StartUp, TheWizardOpensOnItsWelcomePage)
 {
-    ProgramDir dir;
-    WriteCorvela(dir);
-    Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_NE(nullptr, wizard.hwnd());
-    ASSERT_TRUE(wizard.WaitForPage("Welcome to Pellandor's disk maker"));
+    Session s;
+    ASSERT_NE(nullptr, s.wizard.hwnd());
+    ASSERT_TRUE(s.wizard.WaitForPage("Welcome to Pellandor's disk maker"));
     EXPECT_EQ("Welcome to Pellandor's disk maker.  This application will lead you through the "
               "steps necessary to create a set of Corvela installation disks.",
-              wizard.PageText(IDC_WELCOME_TEXT));
-    EXPECT_EQ("You can use the disks to install Corvela.", wizard.PageText(IDC_WELCOME_NAME));
-    EXPECT_TRUE(WaitUntil([&] { return !wizard.Visible(kBack); })) << "Back is hidden";
-    EXPECT_TRUE(wizard.Visible(kNext) && wizard.Enabled(kNext)) << "Next";
-    EXPECT_TRUE(wizard.Visible(IDCANCEL));
-    EXPECT_FALSE(wizard.Visible(IDHELP));
-    EXPECT_FALSE(wizard.Visible(kFinish)) << "Finish";
+              s.wizard.PageText(IDC_WELCOME_TEXT));
+    EXPECT_EQ("You can use the disks to install Corvela.", s.wizard.PageText(IDC_WELCOME_NAME));
+    EXPECT_TRUE(WaitUntil([&] { return !s.wizard.Visible(kBack); })) << "Back is hidden";
+    EXPECT_TRUE(s.wizard.Visible(kNext) && s.wizard.Enabled(kNext)) << "Next";
+    EXPECT_TRUE(s.wizard.Visible(IDCANCEL));
+    EXPECT_FALSE(s.wizard.Visible(IDHELP));
+    EXPECT_FALSE(s.wizard.Visible(kFinish)) << "Finish";
 
-    LONG style = GetWindowLongA(wizard.hwnd(), GWL_STYLE);
+    LONG style = GetWindowLongA(s.wizard.hwnd(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
 }
 
 TEST(StartUp, AboutOpensFromTheSystemMenuAndReturnsToThePage)
 {
-    ProgramDir dir;
-    WriteCorvela(dir);
-    Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_NE(nullptr, wizard.hwnd());
-    PostMessageA(wizard.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    HWND about = program.WaitForCaption("About Quorvane");
+    Session s;
+    ASSERT_NE(nullptr, s.wizard.hwnd());
+    PostMessageA(s.wizard.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    HWND about = s.program.WaitForCaption("About Quorvane");
     ASSERT_NE(nullptr, about);
-    EXPECT_FALSE(IsWindowEnabled(wizard.hwnd())) << "the About box is modal";
+    EXPECT_FALSE(IsWindowEnabled(s.wizard.hwnd())) << "the About box is modal";
     SaveScreenshot("about");
     PressButton(about, IDOK);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
-    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(wizard.hwnd()) != FALSE; }));
-    EXPECT_EQ("Welcome to Pellandor's disk maker", wizard.PageTitle());
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(s.wizard.hwnd()) != FALSE; }));
+    EXPECT_EQ("Welcome to Pellandor's disk maker", s.wizard.PageTitle());
 }
 
 TEST(StartUp, CancelAsksAndOnlyYesEndsTheProgram)
 {
-    ProgramDir dir;
-    WriteCorvela(dir);
-    Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_NE(nullptr, wizard.hwnd());
+    Session s;
+    ASSERT_NE(nullptr, s.wizard.hwnd());
 
-    wizard.Press(PSBTN_CANCEL);
-    HWND box = program.WaitForWindow(IsMessageBox);
+    s.wizard.Press(PSBTN_CANCEL);
+    HWND box = s.program.WaitForWindow(IsMessageBox);
     ASSERT_NE(nullptr, box);
     EXPECT_EQ(kCaption, Text(box));
     EXPECT_EQ(kQuit, MessageBoxText(box));
@@ -141,31 +132,28 @@ TEST(StartUp, CancelAsksAndOnlyYesEndsTheProgram)
     PressButton(box, IDNO);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
     Sleep(300);
-    EXPECT_TRUE(program.Running());
-    EXPECT_EQ("Welcome to Pellandor's disk maker", wizard.PageTitle());
+    EXPECT_TRUE(s.program.Running());
+    EXPECT_EQ("Welcome to Pellandor's disk maker", s.wizard.PageTitle());
 
-    wizard.Press(PSBTN_CANCEL);
-    box = program.WaitForWindow(IsMessageBox);
+    s.wizard.Press(PSBTN_CANCEL);
+    box = s.program.WaitForWindow(IsMessageBox);
     ASSERT_NE(nullptr, box);
     PressButton(box, IDYES);
-    EXPECT_TRUE(program.WaitForExit());
-    EXPECT_EQ(1u, program.ExitCode()) << "the user quit";
+    EXPECT_TRUE(s.program.WaitForExit());
+    EXPECT_EQ(1u, s.program.ExitCode()) << "the user quit";
 }
 
 TEST(StartUp, F1DoesNothing)
 {
-    ProgramDir dir;
-    WriteCorvela(dir);
-    Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    ASSERT_NE(nullptr, wizard.hwnd());
-    SetForegroundWindow(wizard.hwnd());
+    Session s;
+    ASSERT_NE(nullptr, s.wizard.hwnd());
+    SetForegroundWindow(s.wizard.hwnd());
     keybd_event(VK_F1, 0, 0, 0);
     keybd_event(VK_F1, 0, KEYEVENTF_KEYUP, 0);
     Sleep(1000);
-    EXPECT_EQ(1u, program.VisibleWindows().size());
-    EXPECT_TRUE(program.Running());
-    EXPECT_EQ("Welcome to Pellandor's disk maker", wizard.PageTitle());
+    EXPECT_EQ(1u, s.program.VisibleWindows().size());
+    EXPECT_TRUE(s.program.Running());
+    EXPECT_EQ("Welcome to Pellandor's disk maker", s.wizard.PageTitle());
 }
 
 // Runs in the prefix without removable drives.

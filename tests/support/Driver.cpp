@@ -219,6 +219,33 @@ HWND WaitForWizard(Program& program, DWORD timeout)
                                  timeout);
 }
 
+namespace {
+const ProgramDir& Prepared(const ProgramDir& dir, size_t cabSize, const std::string& license,
+                           const std::string& packlist)
+{
+    WriteCorvela(dir, 40000, 300, cabSize);
+    if (!packlist.empty())
+        dir.Write("packlist.ini", packlist);
+    if (!license.empty())
+        dir.Write("license.txt", license);
+    RemoveContents("A:");
+    RemoveContents("B:");
+    return dir;
+}
+}  // namespace
+
+Session::Session(size_t cabSize, const std::string& license, const std::string& packlist,
+                 const std::vector<std::string>& environment)
+    : program(Prepared(dir, cabSize, license, packlist), "", "", environment), wizard(WaitForWizard(program))
+{
+}
+
+Session::~Session()
+{
+    RemoveContents("A:");
+    RemoveContents("B:");
+}
+
 Wizard WizardAtBuildPage(Program& program)
 {
     Wizard wizard(WaitForWizard(program));

@@ -110,6 +110,23 @@ private:
     HWND m_sheet;
 };
 
+// The program started on the example package (WriteCorvela, its cabinet of
+// cabSize bytes) with floppies A: and B: emptied before and after, and its
+// wizard once shown (hwnd() is NULL if it never is). license, when given,
+// is written to license.txt; packlist replaces the example's list;
+// environment is added to the program's.
+struct Session {
+    explicit Session(size_t cabSize = 300000, const std::string& license = "", const std::string& packlist = "",
+                     const std::vector<std::string>& environment = {});
+    ~Session();
+    // A control of the current page.
+    HWND Item(int id) const { return GetDlgItem(wizard.Page(), id); }
+
+    ProgramDir dir;
+    Program program;
+    Wizard wizard;
+};
+
 // The wizard sheet of the program, once it is shown.
 HWND WaitForWizard(Program& program, DWORD timeout = kWindowTimeout);
 // The program's wizard, taken through kToBuild, with drive A: emptied for
