@@ -40,7 +40,7 @@ std::string ListText(HWND list, int index);
 LRESULT ListData(HWND list, int index);
 int ListSelection(HWND list);
 // Clicks an item's check box, or the item itself, as the mouse would; done
-// when it returns.
+// when it returns (a click on a list opens no box, so it is sent).
 void ClickCheckBox(HWND list, int index);
 void ClickItem(HWND list, int index);
 // The window with the keyboard focus in window's GUI thread.
