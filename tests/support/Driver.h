@@ -85,8 +85,10 @@ BuildRun RunBuild(Program& program, const std::string& root, const std::function
 // The same, answering every other box with answer (IDABORT, IDIGNORE ...).
 BuildRun RunBuild(Program& program, const std::string& root, int answer);
 
-// The wizard sheet of a running program.
+// The pages from the welcome page on to the one whose Next builds.
 const std::vector<std::string> kToBuild = {"Select Disks", "Select Drive", "Get Needed Disks"};
+
+// The wizard sheet of a running program.
 class Wizard {
 public:
     explicit Wizard(HWND sheet) : m_sheet(sheet) {}

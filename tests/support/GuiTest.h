@@ -57,7 +57,8 @@ void Press(HWND sheet, int psbtn);
 // Runs a wizard of the given pages; each step runs in turn, a moment after
 // the previous one, and the wizard is cancelled after the last. Question
 // boxes (such as the quit question) are answered Yes and others OK, unless
-// answer says otherwise. Returns the message boxes shown on the way.
+// answer says otherwise. Returns the message boxes shown on the way. A
+// program that calls it links the program's wizard library.
 std::vector<MessageBoxCall> RunWizard(const std::vector<CPropertyPage*>& pages,
                                       std::vector<std::function<void(HWND sheet)>> steps,
                                       std::function<int(const MessageBoxCall&)> answer = nullptr);
