@@ -33,7 +33,7 @@ std::string g_spool;
 // of this disk and empties the floppy.
 bool SaveFloppy(const std::string& label)
 {
-    if (FloppyFiles(g_floppy).empty())
+    if (FilesIn(g_floppy).empty())
         return true;
     std::string done = g_spool + "\\done.txt";
     DeleteFileA(done.c_str());

@@ -142,7 +142,7 @@ TEST(Checker, TheWizardShowsTheProblemsBeforeAnyFloppyAndNoGoesBack)
         EXPECT_EQ(nullptr, FindWindowA(NULL, "Copying Files")) << "no floppy was asked for";
         EXPECT_EQ("Get Needed Disks", wizard.PageTitle());
         EXPECT_TRUE(wizard.Enabled(kBack) && wizard.Enabled(kNext));
-        EXPECT_TRUE(FloppyFiles("A:").empty());
+        EXPECT_TRUE(FilesIn("A:").empty());
     }
 
     // Yes builds anyway, exactly as the list says: the second SETUP.INI

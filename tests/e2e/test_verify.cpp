@@ -53,7 +53,7 @@ TEST(Verify, AFloppyThatDoesNotHoldItsDiskIsEmptiedAndWrittenAgain)
                     return IDRETRY;
                 }
                 verifyTexts.push_back(text);
-                atVerifyBox.push_back(FloppyFiles("A:"));
+                atVerifyBox.push_back(FilesIn("A:"));
                 if (verifyTexts.size() == 1 && c.found.find("differs") != std::string::npos)
                     SaveScreenshot("5g-verify-failed");
                 return IDRETRY;

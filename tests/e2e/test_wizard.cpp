@@ -123,7 +123,7 @@ TEST(Wizard, Disk2AloneOntoB)
     EXPECT_NE(std::string::npos, run.prompts[0].find("'Disk 2 - Corvela' and place it in drive B:"));
     ASSERT_EQ(1u, run.floppies.size());
     EXPECT_EQ((Floppy{{"data.cab", SampleBytes(1200000, 3)}}), run.floppies[0]);
-    EXPECT_TRUE(FloppyFiles("A:").empty());
+    EXPECT_TRUE(FilesIn("A:").empty());
     EXPECT_TRUE(s.wizard.WaitForPage("Pellandor's disk maker"));
 }
 

@@ -253,11 +253,6 @@ Wizard WizardAtBuildPage(Program& program)
     return wizard.hwnd() != NULL && wizard.NextThrough(kToBuild) ? wizard : Wizard(NULL);
 }
 
-Floppy FloppyFiles(const std::string& root)
-{
-    return FilesIn(root);
-}
-
 BuildRun RunBuild(Program& program, const std::string& root, const std::function<int(HWND)>& problem,
                   const std::function<void(int)>& afterPrompt)
 {
@@ -270,7 +265,7 @@ BuildRun RunBuild(Program& program, const std::string& root, const std::function
         std::string text = MessageBoxText(box);
         if (text.rfind("Please label", 0) == 0) {
             run.prompts.push_back(text);
-            Floppy written = FloppyFiles(root);
+            Floppy written = FilesIn(root);
             if (!written.empty()) {
                 run.floppies.push_back(written);
                 RemoveContents(root);
@@ -284,7 +279,7 @@ BuildRun RunBuild(Program& program, const std::string& root, const std::function
         }
         WaitUntil([&] { return !IsWindow(box); });
     }
-    Floppy last = FloppyFiles(root);
+    Floppy last = FilesIn(root);
     if (!last.empty())
         run.floppies.push_back(last);
     return run;

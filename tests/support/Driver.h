@@ -66,9 +66,8 @@ private:
     bool m_sawWindow = false;
 };
 
-// A floppy's files: name to content.
+// A floppy's files, name to content, as FilesIn reads them from its root.
 using Floppy = std::map<std::string, std::string>;
-Floppy FloppyFiles(const std::string& root);
 
 // The user during a build: at every insert-disk prompt takes the written
 // floppy out (kept in floppies) and puts a blank one in, and answers every
