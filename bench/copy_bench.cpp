@@ -12,21 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "../tests/unit/ImportPatch.h"
-#include "../tests/unit/TestFiles.h"
+#include "Clock.h"
+#include "GuiTest.h"
+#include "ImportPatch.h"
+#include "TestFiles.h"
 #include "builder/DiskBuilder.h"
 
 namespace {
-LARGE_INTEGER g_frequency;
 std::vector<double> g_pumps;  // seconds at each progress refresh
 size_t g_firstVerifyPump;     // index into g_pumps where reading back began
-
-double Now()
-{
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / g_frequency.QuadPart;
-}
 
 ImportPatch* g_sendPatch;
 LRESULT WINAPI TimedSendDlgItemMessage(HWND hwnd, int id, UINT msg, WPARAM w, LPARAM l)
@@ -51,17 +45,6 @@ double LongestGap(size_t from, size_t to)
     return longest;
 }
 
-// The insert-disk prompt is answered as soon as it appears.
-LRESULT CALLBACK AnswerPrompt(int code, WPARAM wParam, LPARAM lParam)
-{
-    HWND hwnd = reinterpret_cast<HWND>(wParam);
-    char cls[16] = "";
-    GetClassNameA(GetDlgItem(hwnd, 0xFFFF), cls, sizeof(cls));
-    if (code == HCBT_ACTIVATE && lstrcmpiA(cls, "Static") == 0)
-        PostMessageA(hwnd, WM_COMMAND, IDOK, 0);
-    return CallNextHookEx(NULL, code, wParam, lParam);
-}
-
 double Median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -71,17 +54,14 @@ double Median(std::vector<double> v)
 
 int main()
 {
-    QueryPerformanceFrequency(&g_frequency);
     InitCommonControls();
     const std::vector<std::pair<std::string, size_t>> files = {
         {"setup.exe", 286720}, {"setup.ini", 1210}, {"data1.cab", 716800}, {"data2.cab", 419840}};
     TempDir images;
-    std::string list = "[Global]\r\nName=Bench\r\n[Disks]\r\nNumber=1\r\n[Disk0]\r\nFiles=" +
-                       std::to_string(files.size()) + "\r\n";
+    PackageFiles disk(1);
     size_t total = 0;
     for (size_t i = 0; i < files.size(); ++i) {
-        images.Write(files[i].first, std::string(files[i].second, static_cast<char>('a' + i)));
-        list += "File" + std::to_string(i) + "=" + files[i].first + "\r\n";
+        disk[0].push_back({files[i].first, std::string(files[i].second, static_cast<char>('a' + i))});
         total += files[i].second;
     }
     std::string settings = TestProgramDirectory() + "\\Quorvane.ini";
@@ -89,11 +69,11 @@ int main()
 
     PackageInfo package;
     DriveList drives;
-    if (!package.LoadFromFile(images.Write("packlist.ini", list).c_str()) || !drives.FindRemovableDrives()) {
+    if (!package.LoadFromFile(WritePackage(images, disk, "Bench").c_str()) || !drives.FindRemovableDrives()) {
         fprintf(stderr, "bench: no package or no floppy drive\n");
         return 1;
     }
-    HHOOK hook = SetWindowsHookExA(WH_CBT, AnswerPrompt, NULL, GetCurrentThreadId());
+    MessageBoxAnswerer prompts([](const MessageBoxCall&) { return IDOK; });
     ImportPatch patch("user32.dll", "SendDlgItemMessageA", (void*)TimedSendDlgItemMessage);
     g_sendPatch = &patch;
 
@@ -130,7 +110,6 @@ int main()
             CopyFileA((images / f.first).c_str(), ("A:\\" + f.first).c_str(), FALSE);
         plain.push_back(Now() - start);
     }
-    UnhookWindowsHookEx(hook);
     RemoveContents("A:");
     DeleteFileA(settings.c_str());
 

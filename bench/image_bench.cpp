@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "Clock.h"
 #include "image/DiskImageWriter.h"
 #include "package/PackageInfo.h"
 
@@ -18,11 +19,9 @@ int main(int argc, char** argv)
     PackageInfo package;
     if (!package.LoadFromFile(argv[1]))
         return 2;
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
     double best = 1e9;
     for (int run = 0; run < 5; ++run) {
-        QueryPerformanceCounter(&start);
+        double start = Now();
         DiskCursor disks(&package);
         DiskInfo* pDisk = NULL;
         while (disks.Next(&pDisk)) {
@@ -36,8 +35,7 @@ int main(int argc, char** argv)
                 return 1;
             }
         }
-        QueryPerformanceCounter(&end);
-        double ms = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart;
+        double ms = (Now() - start) * 1000;
         if (ms < best)
             best = ms;
     }

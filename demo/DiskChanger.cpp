@@ -20,8 +20,10 @@
 #include <set>
 #include <string>
 
-#include "../tests/e2e/Driver.h"
-#include "../tests/unit/Screenshot.h"
+#include "Clock.h"
+#include "Driver.h"
+#include "Screenshot.h"
+#include "res/resource.h"
 
 namespace {
 std::string g_floppy;
@@ -31,7 +33,7 @@ std::string g_spool;
 // of this disk and empties the floppy.
 bool SaveFloppy(const std::string& label)
 {
-    if (FloppyFiles(g_floppy).empty())
+    if (FilesIn(g_floppy).empty())
         return true;
     std::string done = g_spool + "\\done.txt";
     DeleteFileA(done.c_str());
@@ -78,7 +80,7 @@ int main(int argc, char** argv)
     std::string label, page;
     int shots = 0;
     bool ok = true;  // every disk was saved
-    DWORD start = GetTickCount();
+    double start = Now();
     HWND progress = NULL;
     auto shoot = [&](const std::string& name, unsigned settle = 300) {
         if (!demo)
@@ -96,7 +98,7 @@ int main(int argc, char** argv)
     };
 
     while (program.Running()) {
-        if (demo && GetTickCount() - start > 180000) {
+        if (demo && Now() - start > 180) {
             printf("demo: the wizard did not finish in time\n");
             return 1;
         }
@@ -118,7 +120,7 @@ int main(int argc, char** argv)
                     if (demo) {
                         shoot("insert " + label);
                         PressButton(window, IDOK);
-                        HWND bar = GetDlgItem(progress, 1014);
+                        HWND bar = GetDlgItem(progress, IDC_PROGRESS_BAR);
                         if (WaitUntil([&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= 25; }, 5000))
                             shoot("copying " + label, 0);
                     }
@@ -142,7 +144,7 @@ int main(int argc, char** argv)
                 page = title;
                 Sleep(200);  // the buttons follow the page by a posted message
                 shoot(title);
-                wizard.Press(wizard.Visible(0x3025) ? PSBTN_FINISH : PSBTN_NEXT);
+                wizard.Press(wizard.Visible(kFinish) ? PSBTN_FINISH : PSBTN_NEXT);
             }
         }
         Sleep(50);

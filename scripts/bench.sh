@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Benchmark: the disk build engine copying a full 1.44 MB disk set onto a
-# virtual floppy under Wine, against CopyFileA and against cp on Linux; and
-# QvImage writing the sample's floppy images, against mformat and mcopy.
+# virtual floppy under Wine, against CopyFileA and against cp on Linux;
+# QvImage writing the sample's floppy images, against mformat and mcopy;
+# package lists loading (time and memory, large and hostile ones too); and
+# Quorvane.exe starting.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -73,3 +75,7 @@ start=$(best_ms wine_start)
 mtools=$(best_ms mtools_run)
 echo "QvImage.exe       $whole ms for every disk, Wine's start included (QvImage /? alone: $start ms) (best of 5)"
 echo "mformat + mcopy   $mtools ms for the same files, nothing read back (best of 5)"
+
+qv_log "Package lists and the program's start, $QV_ARCH build"
+qv_wine "$build/bench/list_bench.exe"
+qv_wine "$build/bench/startup_bench.exe"

@@ -2,11 +2,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "../unit/Screenshot.h"
+#include "Screenshot.h"
 #include "Driver.h"
 
 namespace {
-const int kBack = 0x3023, kNext = 0x3024;
 
 using CheckerRun = ConsoleRun;
 
@@ -19,25 +18,18 @@ CheckerRun RunChecker(const ProgramDir& dir, const std::string& args = "")
 // missing file and an overflowing file on disk 2.
 void WriteFaultyCorvela(ProgramDir& dir)
 {
-    dir.WriteCorvela(40000, 300, 300000);
+    WriteCorvela(dir, 40000, 300, 300000);
     dir.Write("extra\\SETUP.INI", "[Setup]\r\nProduct=Corvela, the second\r\n");
     dir.Write("disk2\\huge.cab", std::string(1200000, 'h'));
-    dir.Write("packlist.ini",
-              "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=2\r\n"
-              "[Disk0]\r\nFiles=3\r\nFile0=disk1\\setup.exe\r\nFile1=disk1\\setup.ini\r\nFile2=extra\\SETUP.INI\r\n"
-              "[Disk1]\r\nFiles=3\r\nFile0=disk2\\data.cab\r\nFile1=disk2\\missing.cab\r\nFile2=disk2\\huge.cab\r\n");
-}
-
-int Ignore(HWND)
-{
-    return IDIGNORE;
+    dir.Write("packlist.ini", PackageList({{"disk1\\setup.exe", "disk1\\setup.ini", "extra\\SETUP.INI"},
+                                           {"disk2\\data.cab", "disk2\\missing.cab", "disk2\\huge.cab"}}));
 }
 }  // namespace
 
 TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
 {
     ProgramDir dir;
-    dir.WriteCorvela(286720, 1210, 1261568);
+    WriteCorvela(dir, 286720, 1210, 1261568);
     CheckerRun clean = RunChecker(dir);
     EXPECT_EQ(0u, clean.exitCode);
     EXPECT_EQ("Corvela\r\n"
@@ -46,9 +38,7 @@ TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
               "No problems found.\r\n",
               clean.output);
     // The same list written with forward slashes, which the system takes too.
-    dir.Write("packlist.ini", "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=2\r\n"
-                              "[Disk0]\r\nFiles=2\r\nFile0=disk1/setup.exe\r\nFile1=disk1/setup.ini\r\n"
-                              "[Disk1]\r\nFiles=1\r\nFile0=disk2/data.cab\r\n");
+    dir.Write("packlist.ini", PackageList({{"disk1/setup.exe", "disk1/setup.ini"}, {"disk2/data.cab"}}));
     CheckerRun slashes = RunChecker(dir);
     EXPECT_EQ(0u, slashes.exitCode);
     EXPECT_EQ(clean.output, slashes.output);
@@ -69,7 +59,7 @@ TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
               problems.output);
 
     // Another list beside the program, and one by its full path.
-    faulty.Write("other.ini", "[Global]\r\nName=Other\r\n[Disks]\r\nNumber=1\r\n[Disk0]\r\nFiles=1\r\nFile0=disk1\\setup.exe\r\n");
+    faulty.Write("other.ini", PackageList({{"disk1\\setup.exe"}}, "Other"));
     EXPECT_EQ(0u, RunChecker(faulty, "other.ini").exitCode);
     EXPECT_EQ(0u, RunChecker(dir, "\"" + (faulty / "other.ini") + "\"").exitCode);
 }
@@ -127,15 +117,9 @@ TEST(Checker, TheWizardShowsTheProblemsBeforeAnyFloppyAndNoGoesBack)
 {
     ProgramDir dir;
     WriteFaultyCorvela(dir);
-    RemoveContents("A:");
     Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    const char* const pages[] = {"Select Disks", "Select Drive", "Get Needed Disks"};
-    for (const char* title : pages) {
-        wizard.Press(PSBTN_NEXT);
-        ASSERT_TRUE(wizard.WaitForPage(title)) << "now on " << wizard.PageTitle();
-    }
-    Sleep(100);
+    Wizard wizard = WizardAtBuildPage(program);
+    ASSERT_NE(nullptr, wizard.hwnd());
 
     // Twice: No goes back and changes nothing, so the same box comes again.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -158,7 +142,7 @@ TEST(Checker, TheWizardShowsTheProblemsBeforeAnyFloppyAndNoGoesBack)
         EXPECT_EQ(nullptr, FindWindowA(NULL, "Copying Files")) << "no floppy was asked for";
         EXPECT_EQ("Get Needed Disks", wizard.PageTitle());
         EXPECT_TRUE(wizard.Enabled(kBack) && wizard.Enabled(kNext));
-        EXPECT_TRUE(FloppyFiles("A:").empty());
+        EXPECT_TRUE(FilesIn("A:").empty());
     }
 
     // Yes builds anyway, exactly as the list says: the second SETUP.INI
@@ -167,7 +151,7 @@ TEST(Checker, TheWizardShowsTheProblemsBeforeAnyFloppyAndNoGoesBack)
     HWND box = program.WaitForWindow(IsMessageBox);
     ASSERT_NE(nullptr, box);
     PressButton(box, IDYES);
-    BuildRun run = RunBuild(program, "A:", Ignore);
+    BuildRun run = RunBuild(program, "A:", IDIGNORE);
     ASSERT_EQ(2u, run.prompts.size());
     ASSERT_GE(run.floppies.size(), 1u);
     EXPECT_EQ(ReadFileBytes(dir / "extra\\SETUP.INI"), run.floppies[0]["SETUP.INI"].empty()
@@ -182,17 +166,13 @@ TEST(Checker, TheWizardShowsTheProblemsBeforeAnyFloppyAndNoGoesBack)
 TEST(Checker, TheWizardListsAtMostSixProblemsAndCountsTheRest)
 {
     ProgramDir dir;
-    std::string list = "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=1\r\n[Disk0]\r\nFiles=8\r\n";
+    PackageDisks gone(1);
     for (int j = 0; j < 8; ++j)
-        list += "File" + std::to_string(j) + "=gone" + std::to_string(j) + ".cab\r\n";
-    dir.Write("packlist.ini", list);
+        gone[0].push_back("gone" + std::to_string(j) + ".cab");
+    dir.Write("packlist.ini", PackageList(gone));
     Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    for (const char* title : {"Select Disks", "Select Drive", "Get Needed Disks"}) {
-        wizard.Press(PSBTN_NEXT);
-        ASSERT_TRUE(wizard.WaitForPage(title)) << "now on " << wizard.PageTitle();
-    }
-    Sleep(100);
+    Wizard wizard = WizardAtBuildPage(program);
+    ASSERT_NE(nullptr, wizard.hwnd());
     wizard.Press(PSBTN_NEXT);
     HWND box = program.WaitForWindow(IsMessageBox);
     ASSERT_NE(nullptr, box);
@@ -208,7 +188,7 @@ TEST(Checker, TheWizardListsAtMostSixProblemsAndCountsTheRest)
 TEST(Checker, VerifyTellsAGoodFloppyFromABadOne)
 {
     ProgramDir dir;
-    dir.WriteCorvela();
+    WriteCorvela(dir);
     auto put = [&](std::initializer_list<const char*> entries) {
         for (const char* entry : entries) {
             std::string name = std::string(entry).substr(6);

@@ -30,35 +30,23 @@ Floppy ImageFiles(const std::string& path)
     }
     return files;
 }
-
-int Abort(HWND)
-{
-    return IDABORT;
-}
 }  // namespace
 
 TEST(Image, HoldsWhatTheWizardWritesOntoTheFloppy)
 {
     ProgramDir dir;
-    dir.WriteCorvela(286720, 1210, 1261568);
+    WriteCorvela(dir, 286720, 1210, 1261568);
     dir.Write("disk1\\Read me first.txt", SampleBytes(5000, 4));
     dir.Write("packlist.ini",
-              "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=2\r\n"
-              "[Disk0]\r\nFiles=3\r\nFile0=disk1\\setup.exe\r\nFile1=disk1\\setup.ini\r\nFile2=disk1\\Read me first.txt\r\n"
-              "[Disk1]\r\nFiles=1\r\nFile0=disk2\\data.cab\r\n");
+              PackageList({{"disk1\\setup.exe", "disk1\\setup.ini", "disk1\\Read me first.txt"}, {"disk2\\data.cab"}}));
     ConsoleRun images = RunConsoleProgram(dir, "QvImage.exe");
     ASSERT_EQ(0u, images.exitCode) << images.output;
 
-    RemoveContents("A:");
     Program program(dir);
-    Wizard wizard(WaitForWizard(program));
-    for (const char* title : {"Select Disks", "Select Drive", "Get Needed Disks"}) {
-        wizard.Press(PSBTN_NEXT);
-        ASSERT_TRUE(wizard.WaitForPage(title)) << "now on " << wizard.PageTitle();
-    }
-    Sleep(100);
+    Wizard wizard = WizardAtBuildPage(program);
+    ASSERT_NE(nullptr, wizard.hwnd());
     wizard.Press(PSBTN_NEXT);
-    BuildRun run = RunBuild(program, "A:", Abort);
+    BuildRun run = RunBuild(program, "A:", IDABORT);
     ASSERT_EQ(2u, run.floppies.size());
     EXPECT_EQ(3u, run.floppies[0].size());
     EXPECT_TRUE(run.floppies[0] == ImageFiles(dir / "Disk 1 - Corvela.img")) << "Disk 1";

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "../unit/Screenshot.h"
+#include "Screenshot.h"
 #include "Driver.h"
 #include "res/resource.h"
 
@@ -13,9 +13,7 @@ void WriteOneDiskSet(ProgramDir& dir)
 {
     dir.Write("disk1\\setup.exe", SampleBytes(40000, 1));
     dir.Write("disk1\\big.bin", SampleBytes(1300000, 2));
-    dir.Write("packlist.ini",
-              "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=1\r\n[Disk0]\r\nFiles=2\r\n"
-              "File0=disk1\\setup.exe\r\nFile1=disk1\\big.bin\r\n");
+    dir.Write("packlist.ini", PackageList({{"disk1\\setup.exe", "disk1\\big.bin"}}));
 }
 }  // namespace
 
@@ -38,13 +36,9 @@ TEST(Verify, AFloppyThatDoesNotHoldItsDiskIsEmptiedAndWrittenAgain)
         SCOPED_TRACE(c.name);
         ProgramDir dir;
         WriteOneDiskSet(dir);
-        RemoveContents("A:");
         Program program(dir);
-        Wizard wizard(WaitForWizard(program));
-        for (const char* page : {"Select Disks", "Select Drive", "Get Needed Disks"}) {
-            wizard.Press(PSBTN_NEXT);
-            ASSERT_TRUE(wizard.WaitForPage(page));
-        }
+        Wizard wizard = WizardAtBuildPage(program);
+        ASSERT_NE(nullptr, wizard.hwnd());
         EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(wizard.Page(), IDC_VERIFY), BM_GETCHECK, 0, 0));
         wizard.Press(PSBTN_NEXT);
 
@@ -59,7 +53,7 @@ TEST(Verify, AFloppyThatDoesNotHoldItsDiskIsEmptiedAndWrittenAgain)
                     return IDRETRY;
                 }
                 verifyTexts.push_back(text);
-                atVerifyBox.push_back(FloppyFiles("A:"));
+                atVerifyBox.push_back(FilesIn("A:"));
                 if (verifyTexts.size() == 1 && c.found.find("differs") != std::string::npos)
                     SaveScreenshot("5g-verify-failed");
                 return IDRETRY;

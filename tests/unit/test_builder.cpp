@@ -248,13 +248,6 @@ BOOL WINAPI FakeCloseHandle(HANDLE h)
     return ok;
 }
 
-using Files = std::vector<std::pair<std::string, std::string>>;  // entry, content
-
-std::map<std::string, std::string> FilesOnA()
-{
-    return FilesIn("A:");
-}
-
 bool StartsWith(const std::string& s, const std::string& prefix)
 {
     return s.compare(0, prefix.size(), prefix) == 0;
@@ -297,19 +290,9 @@ protected:
         RemoveContents("A:");
     }
 
-    void MakePackage(const std::vector<Files>& disks)
+    void MakePackage(const PackageFiles& disks)
     {
-        std::string list = "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=" +
-                           std::to_string(disks.size()) + "\r\n";
-        for (size_t k = 0; k < disks.size(); ++k) {
-            list += "[Disk" + std::to_string(k) + "]\r\nFiles=" + std::to_string(disks[k].size()) + "\r\n";
-            for (size_t j = 0; j < disks[k].size(); ++j) {
-                list += "File" + std::to_string(j) + "=" + disks[k][j].first + "\r\n";
-                if (disks[k][j].second != "<missing>")
-                    images.Write(disks[k][j].first, disks[k][j].second);
-            }
-        }
-        ASSERT_TRUE(package.LoadFromFile(images.Write("packlist.ini", list).c_str()));
+        ASSERT_TRUE(package.LoadFromFile(WritePackage(images, disks).c_str()));
     }
 
     // Builds with every message box answered by answer(); returns how the
@@ -371,8 +354,8 @@ TEST_F(Engine, TwoDisksAreWrittenWithTheirContentsAndTimes)
     };
     std::vector<std::map<std::string, std::string>> floppies;
     atPrompt = [&](const MessageBoxCall&) {  // the user takes out the written floppy
-        if (!FilesOnA().empty()) {
-            floppies.push_back(FilesOnA());
+        if (!FilesIn("A:").empty()) {
+            floppies.push_back(FilesIn("A:"));
             RemoveContents("A:");
         }
     };
@@ -391,7 +374,7 @@ TEST_F(Engine, TwoDisksAreWrittenWithTheirContentsAndTimes)
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(0, CompareFileTime(&source[i], &copy[i])) << "time " << i;
     EXPECT_EQ(0, CompareFileTime(&written, &copy[2]));
-    floppies.push_back(FilesOnA());
+    floppies.push_back(FilesIn("A:"));
     ASSERT_EQ(2u, floppies.size());
     EXPECT_EQ((std::map<std::string, std::string>{{"setup.exe", setup}, {"setup.ini", "[Setup]"}}),
               floppies[0]);
@@ -419,7 +402,7 @@ TEST_F(Engine, OnlyChosenDisksAreBuiltUnderTheirOwnNumbers)
     EXPECT_NE(std::string::npos, boxes[0].text.find("'Disk 1 - Corvela'"));
     EXPECT_NE(std::string::npos, boxes[1].text.find("'Disk 3 - Corvela'"));
     EXPECT_EQ("Creating Disk 3 - Corvela", g.diskLines.back());
-    EXPECT_EQ(2u, FilesOnA().size());
+    EXPECT_EQ(2u, FilesIn("A:").size());
 
     for (disks.Reset(); disks.Next(&disk);)
         disk->m_bChosen = FALSE;
@@ -433,7 +416,7 @@ TEST_F(Engine, EmptyFilesAndSharedBaseNames)
     MakePackage({{{"empty.txt", ""}, {"a\\readme.txt", "first"}, {"b\\readme.txt", "second"}}});
     EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
     EXPECT_EQ((std::map<std::string, std::string>{{"empty.txt", ""}, {"readme.txt", "second"}}),
-              FilesOnA());
+              FilesIn("A:"));
     // The disk starts with an empty line and bar; each file starts at 0 %,
     // copying and then reading back the one that stayed.
     EXPECT_EQ((std::vector<std::string>{"", "", "Copying empty.txt", "Copying a\\readme.txt",
@@ -451,7 +434,7 @@ TEST_F(Engine, FullFloppyThenIgnoreLeavesNoPartialFile)
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ(Str(IDS_DISK_FULL) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION), Problems()[0].type);
-    EXPECT_EQ((std::map<std::string, std::string>{{"small.txt", "small"}}), FilesOnA());
+    EXPECT_EQ((std::map<std::string, std::string>{{"small.txt", "small"}}), FilesIn("A:"));
 }
 
 TEST_F(Engine, AFloppyWithDataIsNotBlankButOneSmallFileIs)
@@ -471,7 +454,7 @@ TEST_F(Engine, AFloppyWithDataIsNotBlankButOneSmallFileIs)
 
 TEST_F(Engine, SourceProblemsOfferAbortRetryIgnore)
 {
-    MakePackage({{{"a.txt", "a"}, {"missing.txt", "<missing>"}, {"held.txt", "h"}, {"z.txt", "z"}}});
+    MakePackage({{{"a.txt", "a"}, {"missing.txt", kNoFile}, {"held.txt", "h"}, {"z.txt", "z"}}});
     HANDLE held = CreateFileA((images / "held.txt").c_str(), GENERIC_READ, 0, NULL, OPEN_EXISTING, 0, NULL);
     // Ignore the missing file, then abort at the one held open.
     EXPECT_EQ(IDABORT, Build([](const MessageBoxCall& box) {
@@ -482,7 +465,7 @@ TEST_F(Engine, SourceProblemsOfferAbortRetryIgnore)
     EXPECT_EQ(Str(IDS_SOURCE_NOT_FOUND) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
     EXPECT_EQ(Str(IDS_SOURCE_NOT_OPENED) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[1].text);
     EXPECT_EQ("Pellandor's disk maker", Problems()[1].caption);
-    EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a"}}), FilesOnA())
+    EXPECT_EQ((std::map<std::string, std::string>{{"a.txt", "a"}}), FilesIn("A:"))
         << "files copied before the abort stay";
 }
 
@@ -586,7 +569,7 @@ TEST_F(Engine, WriteProtectionOffersRetryWhichStartsAfresh)
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ(Str(IDS_WRITE_PROTECTED) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
     EXPECT_EQ(3 + 2, g.sourceOpens) << "the source is opened again for the retry, then to verify";
-    EXPECT_EQ(std::string(50000, 'a'), FilesOnA()["a.txt"]);
+    EXPECT_EQ(std::string(50000, 'a'), FilesIn("A:")["a.txt"]);
 
     for (int answer : {IDIGNORE, IDABORT}) {
         RemoveContents("A:");
@@ -595,7 +578,7 @@ TEST_F(Engine, WriteProtectionOffersRetryWhichStartsAfresh)
         g.failCreates = 1;
         g.createError = ERROR_WRITE_PROTECT;
         EXPECT_EQ(answer == IDIGNORE ? IDOK : IDABORT, Build([&](const MessageBoxCall&) { return answer; }));
-        EXPECT_EQ(answer == IDIGNORE ? 1u : 0u, FilesOnA().size());
+        EXPECT_EQ(answer == IDIGNORE ? 1u : 0u, FilesIn("A:").size());
     }
 }
 
@@ -630,7 +613,7 @@ TEST_F(Engine, ReadWriteAndFlushFailuresNameTheirCause)
         EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDABORT; }));
         ASSERT_EQ(1u, Problems().size());
         EXPECT_EQ(Str(c.message) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
-        EXPECT_TRUE(FilesOnA().empty()) << "the partial file is deleted";
+        EXPECT_TRUE(FilesIn("A:").empty()) << "the partial file is deleted";
     }
 }
 
@@ -640,7 +623,7 @@ TEST_F(Engine, AGrowingSourceIsCopiedAsItWasMeasured)
     verify = false;  // the floppy no longer holds the source as it is now
     g.lengthDelta = -30000;
     EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDABORT; }));
-    EXPECT_EQ(std::string(10000, 'a'), FilesOnA()["a.txt"]);
+    EXPECT_EQ(std::string(10000, 'a'), FilesIn("A:")["a.txt"]);
 }
 
 TEST_F(Engine, ProgressOfAFileBeyond42MBStaysInOrder)
@@ -687,14 +670,14 @@ TEST_F(Engine, LengthCloseOrMemoryFailuresEndTheBuildCleanly)
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ(Str(IDS_WRITE_ERROR), Problems()[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), Problems()[0].type);
-    EXPECT_TRUE(FilesOnA().empty());
+    EXPECT_TRUE(FilesIn("A:").empty());
     // Not a file error: no box to show, but the partial file goes too.
     MakePackage({{{"a.txt", std::string(40000, 'a')}}});
     g = Boundary();
     g.flushOutOfMemory = true;
     EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDOK; }));
     EXPECT_TRUE(Problems().empty());
-    EXPECT_TRUE(FilesOnA().empty());
+    EXPECT_TRUE(FilesIn("A:").empty());
 }
 
 TEST_F(Engine, CancellingIsConfirmedAndNoticedAfterTheNextBlock)
@@ -708,7 +691,7 @@ TEST_F(Engine, CancellingIsConfirmedAndNoticedAfterTheNextBlock)
     }));
     ASSERT_EQ(1u, Problems().size());
     EXPECT_EQ("Are you sure you want to abort the creation of the installation disk?", Problems()[0].text);
-    EXPECT_EQ((std::map<std::string, std::string>{{"empty.txt", ""}}), FilesOnA());
+    EXPECT_EQ((std::map<std::string, std::string>{{"empty.txt", ""}}), FilesIn("A:"));
     EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 32}), g.positions);
 }
 
@@ -717,13 +700,13 @@ TEST_F(Engine, CancellingDuringTheLastRefreshDeletesTheWholeFile)
     MakePackage({{{"a.txt", std::string(40000, 'a')}, {"b.txt", "b"}}});
     g.onFullBar = [] { PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); };
     EXPECT_EQ(IDCANCEL, Build([](const MessageBoxCall&) { return IDYES; }));
-    EXPECT_TRUE(FilesOnA().empty());
+    EXPECT_TRUE(FilesIn("A:").empty());
 
     // No keeps the build going.
     g = Boundary();
     g.onFullBar = [] { PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0); };
     EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDNO; }));
-    EXPECT_EQ(2u, FilesOnA().size());
+    EXPECT_EQ(2u, FilesIn("A:").size());
 }
 
 TEST_F(Engine, StartTimerIsRequestedOnceAndItsFailureAborts)
@@ -788,7 +771,7 @@ TEST_F(Engine, ADiskThatDoesNotReadBackIsEmptiedAndWrittenAgain)
         EXPECT_EQ(IDOK, Build([&](const MessageBoxCall& box) {
             if (box.type != (MB_RETRYCANCEL | MB_ICONEXCLAMATION))
                 return IDCANCEL;
-            atBox.push_back(FilesOnA());
+            atBox.push_back(FilesIn("A:"));
             return IDRETRY;
         }));
         ASSERT_EQ(1u, Problems().size());
@@ -800,14 +783,14 @@ TEST_F(Engine, ADiskThatDoesNotReadBackIsEmptiedAndWrittenAgain)
         EXPECT_TRUE(atBox[0].empty()) << "what was written is gone before the user is asked";
         EXPECT_EQ(3u, boxes.size()) << "Retry prompts for the disk again";
         EXPECT_EQ((std::map<std::string, std::string>{{"setup.exe", setup}, {"setup.ini", "[Setup]"}}),
-                  FilesOnA());
+                  FilesIn("A:"));
     }
     // Cancel ends the build as Abort does, and leaves the floppy empty.
     g = Boundary();
     RemoveContents("A:");
     g.failFloppyReads = 1;
     EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDCANCEL; }));
-    EXPECT_TRUE(FilesOnA().empty());
+    EXPECT_TRUE(FilesIn("A:").empty());
 }
 
 // Past the cache where the system allows it, through the cache where not,
@@ -837,7 +820,7 @@ TEST_F(Engine, HowTheFloppyIsReadBack)
         EXPECT_EQ(c.floppyReads, g.floppyReads);
         EXPECT_EQ(c.verify ? 2 : 0, g.unbufferedOpens);
         EXPECT_EQ(c.verify, std::count(g.fileLines.begin(), g.fileLines.end(), "Verifying setup.exe") > 0);
-        EXPECT_EQ(2u, FilesOnA().size());
+        EXPECT_EQ(2u, FilesIn("A:").size());
     }
 }
 
@@ -849,5 +832,5 @@ TEST_F(Engine, CancellingWhileVerifyingKeepsTheWrittenFiles)
             PostMessageA(GetActiveWindow(), WM_COMMAND, IDCANCEL, 0);
     };
     EXPECT_EQ(IDCANCEL, Build([](const MessageBoxCall&) { return IDYES; }));
-    EXPECT_EQ(2u, FilesOnA().size());
+    EXPECT_EQ(2u, FilesIn("A:").size());
 }

@@ -12,13 +12,7 @@ namespace {
 struct CheckedPackage {
     explicit CheckedPackage(const std::vector<std::vector<std::string>>& disks)
     {
-        std::string list = "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=" + std::to_string(disks.size()) + "\r\n";
-        for (size_t k = 0; k < disks.size(); ++k) {
-            list += "[Disk" + std::to_string(k) + "]\r\nFiles=" + std::to_string(disks[k].size()) + "\r\n";
-            for (size_t j = 0; j < disks[k].size(); ++j)
-                list += "File" + std::to_string(j) + "=" + disks[k][j] + "\r\n";
-        }
-        EXPECT_TRUE(package.LoadFromFile(images.Write("packlist.ini", list).c_str()));
+        EXPECT_TRUE(package.LoadFromFile(images.Write("packlist.ini", PackageList(disks)).c_str()));
     }
     void File(const std::string& entry, size_t size) { images.Write(entry, std::string(size, 'x')); }
     const PackageCheck& Run(BOOL bChosenOnly = FALSE)

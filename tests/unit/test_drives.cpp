@@ -5,18 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "Cursors.h"
 #include "ImportPatch.h"
 #include "drives/DriveList.h"
 
 namespace {
 std::vector<DriveInfo*> Records(DriveList& list)
 {
-    std::vector<DriveInfo*> records;
-    DriveCursor cursor(&list);
-    DriveInfo* drive;
-    while (cursor.Next(&drive))
-        records.push_back(drive);
-    return records;
+    return Items<DriveInfo>(DriveCursor(&list));
 }
 
 // Stands in for the system's drive strings; what it reports is set per test.

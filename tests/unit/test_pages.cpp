@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "Cursors.h"
 #include "GuiTest.h"
 #include "TestFiles.h"
 #include "app/QuorvaneDlg.h"
@@ -18,63 +19,17 @@
 #include "res/resource.h"
 
 namespace {
-// Runs a wizard of the given pages; each step runs in turn, a moment after
-// the previous one, and the wizard is cancelled after the last.
-// Returns the message boxes shown on the way.
-std::vector<MessageBoxCall> RunWizard(const std::vector<CPropertyPage*>& pages,
-                                      std::vector<std::function<void(HWND)>> steps)
-{
-    CQuorvaneDlg sheet;
-    for (CPropertyPage* page : pages)
-        sheet.AddPage(page);
-    MessageBoxAnswerer boxes([](const MessageBoxCall& box) {
-        return box.type == (MB_YESNO | MB_ICONQUESTION) ? IDYES : IDOK;
-    });
-    steps.push_back([](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); });
-    std::function<void(size_t)> run = [&](size_t i) {
-        Later(150, [&, i] {
-            steps[i](sheet.m_hWnd);
-            if (i + 1 < steps.size())
-                run(i + 1);
-        });
-    };
-    run(0);
-    sheet.DoModal();
-    return boxes.calls;
-}
-
-HWND Page(HWND sheet)
-{
-    return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
-}
-
-void Press(HWND sheet, int button)
-{
-    SendMessageA(sheet, PSM_PRESSBUTTON, button, 0);
-}
-
-void ClickCheck(HWND list, int index)  // on the item's check box
-{
-    int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
-    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(6, index * height + height / 2));
-    SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(6, index * height + height / 2));
-}
-
 class Pages : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(package.LoadFromFile(dir.Write("packlist.ini",
-            "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=3\r\n[Disk0]\r\nFiles=1\r\nFile0=a\r\n"
-            "[Disk1]\r\nFiles=1\r\nFile0=b\r\n[Disk2]\r\nFiles=1\r\nFile0=c\r\n").c_str()));
+        ASSERT_TRUE(package.LoadFromFile(dir.Write("packlist.ini", PackageList({{"a"}, {"b"}, {"c"}})).c_str()));
         ASSERT_TRUE(drives.FindRemovableDrives());
     }
     std::vector<BOOL> Chosen()
     {
         std::vector<BOOL> chosen;
-        DiskCursor disks(&package);
-        DiskInfo* disk;
-        while (disks.Next(&disk))
+        for (DiskInfo* disk : Items<DiskInfo>(DiskCursor(&package)))
             chosen.push_back(disk->m_bChosen);
         return chosen;
     }
@@ -94,7 +49,7 @@ TEST_F(Pages, DiskCountIsSingularBelowTwo)
             disk->m_bChosen = k < count;
         CGetDisksPage page(&package, &drives);
         std::string text;
-        RunWizard({&page}, {[&](HWND sheet) { text = WindowText(GetDlgItem(Page(sheet), IDC_DISK_COUNT)); }});
+        RunWizard({&page}, {[&](HWND sheet) { text = Text(GetDlgItem(Page(sheet), IDC_DISK_COUNT)); }});
         EXPECT_EQ(count < 2 ? std::string("You will need 1 blank, formatted disk.")
                             : "You will need " + std::to_string(count) + " blank, formatted disks.",
                   text);
@@ -111,26 +66,23 @@ TEST_F(Pages, DiskChoiceIsStoredOnNextAndNoneIsRefused)
     RunWizard({&select, &count}, {
         [&](HWND sheet) {
             HWND list = GetDlgItem(Page(sheet), IDC_DISK_LIST);
-            for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
-                char line[64] = "";
-                SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-                lines.push_back(line);
-            }
+            for (int i = 0; i < ListCount(list); ++i)
+                lines.push_back(ListText(list, i));
             SendMessageA(Page(sheet), WM_COMMAND, MAKEWPARAM(IDC_CLEAR_SELECTIONS, BN_CLICKED), 0);
             Press(sheet, PSBTN_NEXT);
-            title = WindowText(Page(sheet));
+            title = Text(Page(sheet));
         },
         [&](HWND sheet) {
             EXPECT_EQ(std::vector<BOOL>(3, FALSE), Chosen()) << "flags are written before the refusal";
             HWND list = GetDlgItem(Page(sheet), IDC_DISK_LIST);
-            ClickCheck(list, 0);  // the mouse on the box checks ...
+            ClickCheckBox(list, 0);  // the mouse on the box checks ...
             SendMessageA(list, LB_SETCURSEL, 0, 0);
             SendMessageA(list, WM_KEYDOWN, VK_SPACE, 0);  // ... and the space bar unchecks
             SendMessageA(list, LB_SETCURSEL, 1, 0);
             SendMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
             Press(sheet, PSBTN_NEXT);
         },
-        [&](HWND sheet) { countText = WindowText(GetDlgItem(Page(sheet), IDC_DISK_COUNT)); },
+        [&](HWND sheet) { countText = Text(GetDlgItem(Page(sheet), IDC_DISK_COUNT)); },
     });
     EXPECT_EQ((std::vector<std::string>{" Disk1: Corvela", " Disk2: Corvela", " Disk3: Corvela"}), lines);
     EXPECT_EQ("Select Disks", title);
@@ -142,22 +94,16 @@ TEST_F(Pages, RefusalNamesTheProblem)
 {
     CDiskSelectPage select("Corvela", &package);
     CGetDisksPage count(&package, &drives);
-    CQuorvaneDlg sheet;
-    sheet.AddPage(&select);
-    sheet.AddPage(&count);
-    MessageBoxAnswerer boxes([](const MessageBoxCall&) { return IDYES; });
-    Later(150, [&] {
-        SendMessageA(Page(sheet.m_hWnd), WM_COMMAND, MAKEWPARAM(IDC_CLEAR_SELECTIONS, BN_CLICKED), 0);
-        Press(sheet.m_hWnd, PSBTN_NEXT);
-        Press(sheet.m_hWnd, PSBTN_CANCEL);
-    });
-    sheet.DoModal();
-    ASSERT_GE(boxes.calls.size(), 1u);
+    std::vector<MessageBoxCall> boxes = RunWizard({&select, &count}, {[&](HWND sheet) {
+        SendMessageA(Page(sheet), WM_COMMAND, MAKEWPARAM(IDC_CLEAR_SELECTIONS, BN_CLICKED), 0);
+        Press(sheet, PSBTN_NEXT);
+    }});
+    ASSERT_GE(boxes.size(), 1u);
     EXPECT_EQ("You have not selected any disks to be built.  Please check the disks you wish built and "
               "then press Next.",
-              boxes.calls[0].text);
-    EXPECT_EQ("Pellandor's disk maker", boxes.calls[0].caption);
-    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), boxes.calls[0].type);
+              boxes[0].text);
+    EXPECT_EQ("Pellandor's disk maker", boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION), boxes[0].type);
 }
 
 TEST_F(Pages, DriveChoiceIsStoredOnlyByNext)
@@ -175,7 +121,7 @@ TEST_F(Pages, DriveChoiceIsStoredOnlyByNext)
             drives.GetChosenDrive(&chosen);
             EXPECT_EQ('A', chosen->m_chLetter) << "Back stores nothing";
             Press(sheet, PSBTN_NEXT);
-            selection = static_cast<int>(SendMessageA(GetDlgItem(Page(sheet), IDC_DRIVE_LIST), LB_GETCURSEL, 0, 0));
+            selection = ListSelection(GetDlgItem(Page(sheet), IDC_DRIVE_LIST));
             Press(sheet, PSBTN_NEXT);
         },
     });
@@ -196,8 +142,8 @@ TEST_F(Pages, MemoryRunningOutUnderNextKeepsTheWizardOnItsPageAndSaysSoOnce)
             Press(sheet, PSBTN_NEXT);
             failed = failure.Happened();
         }
-        title = WindowText(Page(sheet));
-        nextEnabled = IsWindowEnabled(GetDlgItem(sheet, ID_WIZNEXT)) != FALSE;
+        title = Text(Page(sheet));
+        nextEnabled = IsWindowEnabled(GetDlgItem(sheet, kNext)) != FALSE;
     }});
     ASSERT_TRUE(failed);
     EXPECT_EQ("Get Needed Disks", title);
@@ -218,7 +164,7 @@ protected:
         std::string text;
         RunWizard({&page}, {[&](HWND sheet) {
             HWND edit = GetDlgItem(Page(sheet), IDC_LICENSE_TEXT);
-            text = WindowText(edit);
+            text = Text(edit);
             DWORD start = 0, end = 0;
             SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
             if (selected)

@@ -37,17 +37,10 @@ std::vector<MenuItem> MenuItems(HMENU menu)
 
 // Runs the wizard with its welcome page; inspect() runs once the sheet is
 // up, and the sheet is cancelled with the quit question answered Yes.
-void RunWelcomeWizard(const std::function<void(CQuorvaneDlg&, CWelcomePage&)>& inspect)
+void RunWelcomeWizard(const std::function<void(HWND sheet, HWND page)>& inspect)
 {
-    CQuorvaneDlg sheet;
     CWelcomePage page("Corvela");
-    sheet.AddPage(&page);
-    MessageBoxAnswerer boxes([](const MessageBoxCall&) { return IDYES; });
-    Later(200, [&] {
-        inspect(sheet, page);
-        sheet.PostMessage(PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    });
-    sheet.DoModal();
+    RunWizard({&page}, {[&](HWND sheet) { inspect(sheet, page.m_hWnd); }});
 }
 }  // namespace
 
@@ -125,11 +118,11 @@ TEST(WizardSheet, SystemMenuEndsWithAboutAndCannotSizeOrMaximize)
     std::vector<MenuItem> items;
     LONG_PTR style = 0;
     HICON big = NULL, small = NULL;
-    RunWelcomeWizard([&](CQuorvaneDlg& sheet, CWelcomePage&) {
-        items = MenuItems(GetSystemMenu(sheet.m_hWnd, FALSE));
-        style = GetWindowLongPtrA(sheet.m_hWnd, GWL_STYLE);
-        big = reinterpret_cast<HICON>(sheet.SendMessage(WM_GETICON, ICON_BIG));
-        small = reinterpret_cast<HICON>(sheet.SendMessage(WM_GETICON, ICON_SMALL));
+    RunWelcomeWizard([&](HWND sheet, HWND) {
+        items = MenuItems(GetSystemMenu(sheet, FALSE));
+        style = GetWindowLongPtrA(sheet, GWL_STYLE);
+        big = reinterpret_cast<HICON>(SendMessageA(sheet, WM_GETICON, ICON_BIG, 0));
+        small = reinterpret_cast<HICON>(SendMessageA(sheet, WM_GETICON, ICON_SMALL, 0));
     });
     ASSERT_GE(items.size(), 3u);
     EXPECT_EQ(static_cast<UINT>(MFT_SEPARATOR), items[items.size() - 2].type & MFT_SEPARATOR);
@@ -152,13 +145,13 @@ TEST(WizardSheet, WelcomePageShowsTheProductAndOnlyNext)
 {
     std::string first, second, title;
     BOOL backVisible = TRUE, nextEnabled = FALSE, helpVisible = TRUE;
-    RunWelcomeWizard([&](CQuorvaneDlg& sheet, CWelcomePage& page) {
-        first = WindowText(GetDlgItem(page.m_hWnd, IDC_WELCOME_TEXT));
-        second = WindowText(GetDlgItem(page.m_hWnd, IDC_WELCOME_NAME));
-        title = WindowText(page.m_hWnd);
-        backVisible = IsWindowVisible(GetDlgItem(sheet.m_hWnd, ID_WIZBACK));
-        nextEnabled = IsWindowEnabled(GetDlgItem(sheet.m_hWnd, ID_WIZNEXT));
-        HWND help = GetDlgItem(sheet.m_hWnd, IDHELP);
+    RunWelcomeWizard([&](HWND sheet, HWND page) {
+        first = Text(GetDlgItem(page, IDC_WELCOME_TEXT));
+        second = Text(GetDlgItem(page, IDC_WELCOME_NAME));
+        title = Text(page);
+        backVisible = IsWindowVisible(GetDlgItem(sheet, kBack));
+        nextEnabled = IsWindowEnabled(GetDlgItem(sheet, kNext));
+        HWND help = GetDlgItem(sheet, IDHELP);
         helpVisible = help != NULL && IsWindowVisible(help);
     });
     EXPECT_EQ("Welcome to Pellandor's disk maker.  This application will lead you through the "
@@ -173,26 +166,22 @@ TEST(WizardSheet, WelcomePageShowsTheProductAndOnlyNext)
 
 TEST(WizardSheet, QuitQuestionDecidesWhetherTheWizardEnds)
 {
-    CQuorvaneDlg sheet;
     CWelcomePage page("Corvela");
-    sheet.AddPage(&page);
     int answer = IDNO;
-    MessageBoxAnswerer boxes([&](const MessageBoxCall&) { return answer; });
     bool stillOpenAfterNo = false;
-    Later(200, [&] {
-        sheet.PostMessage(PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-        Later(300, [&] {
-            stillOpenAfterNo = IsWindow(sheet.m_hWnd) && IsWindowVisible(sheet.m_hWnd);
-            answer = IDYES;
-            sheet.PostMessage(PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-        });
-    });
-    sheet.DoModal();
+    std::vector<MessageBoxCall> boxes = RunWizard(
+        {&page},
+        {[&](HWND sheet) { PostMessageA(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0); },
+         [&](HWND sheet) {
+             stillOpenAfterNo = IsWindow(sheet) && IsWindowVisible(sheet);
+             answer = IDYES;  // for the runner's own Cancel
+         }},
+        [&](const MessageBoxCall&) { return answer; });
     EXPECT_TRUE(stillOpenAfterNo);
-    ASSERT_EQ(2u, boxes.calls.size());
-    EXPECT_EQ("Are you sure you want to quit Pellandor's disk maker?", boxes.calls[0].text);
-    EXPECT_EQ("Pellandor's disk maker", boxes.calls[0].caption);
-    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), boxes.calls[0].type);
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ("Are you sure you want to quit Pellandor's disk maker?", boxes[0].text);
+    EXPECT_EQ("Pellandor's disk maker", boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONQUESTION), boxes[0].type);
 }
 
 TEST(CommandLine, TailFollowsTheProgramNameVerbatim)

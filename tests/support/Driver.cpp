@@ -5,30 +5,12 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace {
-std::string DriverDirectory()
-{
-    return TestProgramDirectory();
-}
-}  // namespace
-
 ProgramDir::ProgramDir()
 {
     // The driver lives in build/tests, the program in build.
-    std::string built = DriverDirectory() + "\\..\\Quorvane.exe";
+    std::string built = TestProgramDirectory() + "\\..\\Quorvane.exe";
     if (!CopyFileA(built.c_str(), exe().c_str(), FALSE))
         throw std::runtime_error("cannot copy " + built);
-}
-
-void ProgramDir::WriteCorvela(size_t setupSize, size_t iniSize, size_t cabSize)
-{
-    Write("packlist.ini",
-          "[Global]\r\nName=Corvela\r\n[Disks]\r\nNumber=2\r\n"
-          "[Disk0]\r\nFiles=2\r\nFile0=disk1\\setup.exe\r\nFile1=disk1\\setup.ini\r\n"
-          "[Disk1]\r\nFiles=1\r\nFile0=disk2\\data.cab\r\n");
-    Write("disk1\\setup.exe", SampleBytes(setupSize, 1));
-    Write("disk1\\setup.ini", SampleBytes(iniSize, 2));
-    Write("disk2\\data.cab", SampleBytes(cabSize, 3));
 }
 
 ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, const std::string& args)
@@ -130,15 +112,13 @@ DWORD Program::ExitCode() const
 
 bool Program::WaitForExit(DWORD timeout)
 {
-    DWORD start = GetTickCount();
-    while (Running()) {
-        if (!VisibleWindows().empty())
-            m_sawWindow = true;
-        if (GetTickCount() - start > timeout)
-            return false;
-        Sleep(10);
-    }
-    return true;
+    return WaitUntil(
+        [&] {
+            if (!VisibleWindows().empty())
+                m_sawWindow = true;
+            return !Running();
+        },
+        timeout);
 }
 
 namespace {
@@ -187,59 +167,9 @@ HWND Program::WaitForCaption(const std::string& caption, DWORD timeout)
     return WaitForWindow([&](HWND hwnd) { return Text(hwnd) == caption; }, timeout);
 }
 
-bool WaitUntil(const std::function<bool()>& cond, DWORD timeout)
-{
-    DWORD start = GetTickCount();
-    while (!cond()) {
-        if (GetTickCount() - start > timeout)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-std::string Text(HWND hwnd)
-{
-    if (hwnd == NULL)
-        return "";
-    char buffer[4096] = "";
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
-                             SMTO_ABORTIFHUNG, 5000, &length))
-        return "";
-    return std::string(buffer, length);
-}
-
-std::string ClassName(HWND hwnd)
-{
-    char name[64] = "";
-    GetClassNameA(hwnd, name, sizeof(name));
-    return name;
-}
-
-bool IsMessageBox(HWND hwnd)
-{
-    // A message box's text is static 0xFFFF; in a dialog template that id
-    // (-1) also marks frames and labels, so the class must match too.
-    return ClassName(hwnd) == "#32770" && ClassName(GetDlgItem(hwnd, 0xFFFF)) == "Static";
-}
-
-std::string MessageBoxText(HWND box)
-{
-    return Text(GetDlgItem(box, 0xFFFF));
-}
-
-void PressButton(HWND dialog, int id)
-{
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 HWND Wizard::Page() const
 {
-    DWORD_PTR page = 0;
-    SendMessageTimeoutA(m_sheet, PSM_GETCURRENTPAGEHWND, 0, 0, SMTO_ABORTIFHUNG, 5000, &page);
-    return reinterpret_cast<HWND>(page);
+    return reinterpret_cast<HWND>(Ask(m_sheet, PSM_GETCURRENTPAGEHWND));
 }
 
 bool Wizard::Visible(int button) const
@@ -264,79 +194,63 @@ bool Wizard::WaitForPage(const std::string& title, DWORD timeout) const
     return WaitUntil([&] { return PageTitle() == title; }, timeout);
 }
 
+bool Wizard::Next(const std::string& title) const
+{
+    Press(PSBTN_NEXT);
+    if (!WaitForPage(title))
+        return false;
+    Sleep(100);
+    return true;
+}
+
+bool Wizard::NextThrough(const std::vector<std::string>& titles) const
+{
+    for (const std::string& title : titles) {
+        if (!Next(title))
+            return false;
+    }
+    return true;
+}
+
 HWND WaitForWizard(Program& program, DWORD timeout)
 {
     // The sheet is the window with the wizard's Next button.
-    return program.WaitForWindow([](HWND hwnd) { return GetDlgItem(hwnd, 0x3024) != NULL; },
+    return program.WaitForWindow([](HWND hwnd) { return GetDlgItem(hwnd, kNext) != NULL; },
                                  timeout);
 }
 
-int ListCount(HWND list)
-{
-    DWORD_PTR count = 0;
-    SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
-    return static_cast<int>(count);
-}
-
-std::string ListText(HWND list, int index)
-{
-    // The wide form is what Wine carries between processes.
-    wchar_t wide[1024] = L"";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(wide), SMTO_ABORTIFHUNG, 5000,
-                        &length);
-    char text[1024] = "";
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), NULL, NULL);
-    return text;
-}
-
-LRESULT ListData(HWND list, int index)
-{
-    DWORD_PTR data = 0;
-    SendMessageTimeoutA(list, LB_GETITEMDATA, index, 0, SMTO_ABORTIFHUNG, 5000, &data);
-    return static_cast<LRESULT>(data);
-}
-
-int ListSelection(HWND list)
-{
-    DWORD_PTR selection = 0;
-    SendMessageTimeoutA(list, LB_GETCURSEL, 0, 0, SMTO_ABORTIFHUNG, 5000, &selection);
-    return static_cast<int>(selection);
-}
-
 namespace {
-void Click(HWND list, int x, int index)
+const ProgramDir& Prepared(const ProgramDir& dir, size_t cabSize, const std::string& license,
+                           const std::string& packlist)
 {
-    DWORD_PTR height = 0;
-    SendMessageTimeoutA(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 5000, &height);
-    LPARAM at = MAKELPARAM(x, index * static_cast<int>(height) + static_cast<int>(height) / 2);
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(list, WM_LBUTTONUP, 0, at);
-    Sleep(200);
+    WriteCorvela(dir, 40000, 300, cabSize);
+    if (!packlist.empty())
+        dir.Write("packlist.ini", packlist);
+    if (!license.empty())
+        dir.Write("license.txt", license);
+    RemoveContents("A:");
+    RemoveContents("B:");
+    return dir;
 }
 }  // namespace
 
-void ClickCheckBox(HWND list, int index)
+Session::Session(size_t cabSize, const std::string& license, const std::string& packlist,
+                 const std::vector<std::string>& environment)
+    : program(Prepared(dir, cabSize, license, packlist), "", "", environment), wizard(WaitForWizard(program))
 {
-    Click(list, 6, index);
 }
 
-void ClickItem(HWND list, int index)
+Session::~Session()
 {
-    Click(list, 80, index);
+    RemoveContents("A:");
+    RemoveContents("B:");
 }
 
-HWND FocusOf(HWND window)
+Wizard WizardAtBuildPage(Program& program)
 {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info);
-    return info.hwndFocus;
-}
-
-Floppy FloppyFiles(const std::string& root)
-{
-    return FilesIn(root);
+    Wizard wizard(WaitForWizard(program));
+    RemoveContents("A:");
+    return wizard.hwnd() != NULL && wizard.NextThrough(kToBuild) ? wizard : Wizard(NULL);
 }
 
 BuildRun RunBuild(Program& program, const std::string& root, const std::function<int(HWND)>& problem,
@@ -351,7 +265,7 @@ BuildRun RunBuild(Program& program, const std::string& root, const std::function
         std::string text = MessageBoxText(box);
         if (text.rfind("Please label", 0) == 0) {
             run.prompts.push_back(text);
-            Floppy written = FloppyFiles(root);
+            Floppy written = FilesIn(root);
             if (!written.empty()) {
                 run.floppies.push_back(written);
                 RemoveContents(root);
@@ -365,8 +279,13 @@ BuildRun RunBuild(Program& program, const std::string& root, const std::function
         }
         WaitUntil([&] { return !IsWindow(box); });
     }
-    Floppy last = FloppyFiles(root);
+    Floppy last = FilesIn(root);
     if (!last.empty())
         run.floppies.push_back(last);
     return run;
+}
+
+BuildRun RunBuild(Program& program, const std::string& root, int answer)
+{
+    return RunBuild(program, root, [answer](HWND) { return answer; });
 }

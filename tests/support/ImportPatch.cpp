@@ -45,3 +45,25 @@ void ImportPatch::Store(void* value)
     *m_slot = value;
     VirtualProtect(m_slot, sizeof(void*), old, &old);
 }
+
+namespace {
+int g_mallocsBeforeFailure = -1;
+
+void* __cdecl FailOneMalloc(size_t size)
+{
+    static auto real = reinterpret_cast<void*(__cdecl*)(size_t)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("msvcrt.dll"), "malloc")));
+    return g_mallocsBeforeFailure-- == 0 ? NULL : real(size);
+}
+}  // namespace
+
+AllocationFailure::AllocationFailure(int nAllowed)
+    : m_patch("msvcrt.dll", "malloc", reinterpret_cast<const void*>(FailOneMalloc))
+{
+    g_mallocsBeforeFailure = nAllowed;
+}
+
+bool AllocationFailure::Happened() const
+{
+    return g_mallocsBeforeFailure < 0;
+}

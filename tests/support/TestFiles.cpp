@@ -60,6 +60,17 @@ void SetLastWriteTime(const std::string& path, const FILETIME& time)
         throw std::runtime_error("cannot set the time of " + path);
 }
 
+void AgeFile(const std::string& path)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t;
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= 3600ULL * 10000000ULL;
+    SetLastWriteTime(path, {t.LowPart, t.HighPart});
+}
+
 void FillDisk(const std::string& path)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
@@ -151,4 +162,41 @@ std::map<std::string, std::string> FilesIn(const std::string& dir)
     } while (FindNextFileA(h, &fd));
     FindClose(h);
     return files;
+}
+
+std::string PackageList(const PackageDisks& disks, const std::string& name)
+{
+    std::string list = "[Global]\r\nName=" + name + "\r\n[Disks]\r\nNumber=" + std::to_string(disks.size()) + "\r\n";
+    for (size_t k = 0; k < disks.size(); ++k) {
+        list += "[Disk" + std::to_string(k) + "]\r\nFiles=" + std::to_string(disks[k].size()) + "\r\n";
+        for (size_t j = 0; j < disks[k].size(); ++j)
+            list += "File" + std::to_string(j) + "=" + disks[k][j] + "\r\n";
+    }
+    return list;
+}
+
+std::string WritePackage(const TempDir& dir, const PackageFiles& disks, const std::string& name)
+{
+    PackageDisks entries;
+    for (const auto& disk : disks) {
+        entries.emplace_back();
+        for (const auto& file : disk) {
+            entries.back().push_back(file.first);
+            if (file.second != kNoFile)
+                dir.Write(file.first, file.second);
+        }
+    }
+    return dir.Write("packlist.ini", PackageList(entries, name));
+}
+
+std::string PaddedList(const std::string& list, size_t size)
+{
+    std::string padded = list + "[Padding]\r\nJunk=";
+    return padded + std::string(size - padded.size() - 2, 'p') + "\r\n";
+}
+
+std::string WriteCorvela(const TempDir& dir, size_t setupSize, size_t iniSize, size_t cabSize)
+{
+    return WritePackage(dir, {{{"disk1\\setup.exe", SampleBytes(setupSize, 1)}, {"disk1\\setup.ini", SampleBytes(iniSize, 2)}},
+                              {{"disk2\\data.cab", SampleBytes(cabSize, 3)}}});
 }

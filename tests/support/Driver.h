@@ -1,7 +1,10 @@
-// The end-to-end driver: runs Quorvane.exe in a program directory of its
-// own and works its windows from this separate process, as a user would:
-// it reads texts and button states and presses buttons, and never sends a
-// blocking message into a window that could answer with a modal box.
+// The end-to-end driver: runs Quorvane.exe (or DiskChanger's copy of it)
+// as a separate process and works its windows as a user would, with the
+// helpers of Window.h: a test makes a ProgramDir, writes a package into it
+// (WritePackage, WriteCorvela), starts a Program, finds the Wizard and
+// presses its buttons; RunBuild plays the user at the floppy drive. The
+// console programs run with RunConsoleProgram. Waits end after
+// kWindowTimeout, so a hang fails the test instead of stopping the suite.
 #pragma once
 #include <windows.h>
 
@@ -10,18 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "../unit/TestFiles.h"
-
-// Times in milliseconds.
-const DWORD kWindowTimeout = 15000;
+#include "TestFiles.h"
+#include "Window.h"
 
 // A program directory: a copy of Quorvane.exe and the files beside it.
 class ProgramDir : public TempDir {
 public:
     ProgramDir();
-    // The example package: two disks of the product Corvela with real files
-    // of the given sizes in the disk image directory (the program directory).
-    void WriteCorvela(size_t setupSize = 40000, size_t iniSize = 300, size_t cabSize = 300000);
     std::string exe() const { return *this / "Quorvane.exe"; }
 };
 
@@ -68,31 +66,8 @@ private:
     bool m_sawWindow = false;
 };
 
-// Waits until cond holds; false after timeout.
-bool WaitUntil(const std::function<bool()>& cond, DWORD timeout = kWindowTimeout);
-
-std::string Text(HWND hwnd);
-std::string ClassName(HWND hwnd);
-bool IsMessageBox(HWND hwnd);
-// The text of a message box (its static 0xFFFF).
-std::string MessageBoxText(HWND box);
-// Presses a dialog button by posting its command.
-void PressButton(HWND dialog, int id);
-
-// List boxes of another process.
-int ListCount(HWND list);
-std::string ListText(HWND list, int index);
-LRESULT ListData(HWND list, int index);
-int ListSelection(HWND list);
-// Clicks an item's check box, or the item itself, as the mouse would.
-void ClickCheckBox(HWND list, int index);
-void ClickItem(HWND list, int index);
-// The window with the keyboard focus in the program's GUI thread.
-HWND FocusOf(HWND window);
-
-// A floppy's files: name to content.
+// A floppy's files, name to content, as FilesIn reads them from its root.
 using Floppy = std::map<std::string, std::string>;
-Floppy FloppyFiles(const std::string& root);
 
 // The user during a build: at every insert-disk prompt takes the written
 // floppy out (kept in floppies) and puts a blank one in, and answers every
@@ -106,6 +81,11 @@ struct BuildRun {
 // afterPrompt, when given, runs just after the n-th prompt was answered.
 BuildRun RunBuild(Program& program, const std::string& root, const std::function<int(HWND)>& problem,
                   const std::function<void(int)>& afterPrompt = nullptr);
+// The same, answering every other box with answer (IDABORT, IDIGNORE ...).
+BuildRun RunBuild(Program& program, const std::string& root, int answer);
+
+// The pages from the welcome page on to the one whose Next builds.
+const std::vector<std::string> kToBuild = {"Select Disks", "Select Drive", "Get Needed Disks"};
 
 // The wizard sheet of a running program.
 class Wizard {
@@ -120,10 +100,36 @@ public:
     // Posts PSM_PRESSBUTTON (PSBTN_NEXT, PSBTN_BACK, PSBTN_CANCEL, PSBTN_FINISH).
     void Press(int psbtn) const;
     bool WaitForPage(const std::string& title, DWORD timeout = kWindowTimeout) const;
+    // Presses Next and waits for the page of that title, and a moment more
+    // for the buttons, which the page sets by a posted message.
+    bool Next(const std::string& title) const;
+    // Next through the pages of these titles in turn (kToBuild: up to the
+    // page whose Next builds); false at the first that does not come.
+    bool NextThrough(const std::vector<std::string>& titles) const;
 
 private:
     HWND m_sheet;
 };
 
+// The program started on the example package (WriteCorvela, its cabinet of
+// cabSize bytes) with floppies A: and B: emptied before and after, and its
+// wizard once shown (hwnd() is NULL if it never is). license, when given,
+// is written to license.txt; packlist replaces the example's list;
+// environment is added to the program's.
+struct Session {
+    explicit Session(size_t cabSize = 300000, const std::string& license = "", const std::string& packlist = "",
+                     const std::vector<std::string>& environment = {});
+    ~Session();
+    // A control of the current page.
+    HWND Item(int id) const { return GetDlgItem(wizard.Page(), id); }
+
+    ProgramDir dir;
+    Program program;
+    Wizard wizard;
+};
+
 // The wizard sheet of the program, once it is shown.
 HWND WaitForWizard(Program& program, DWORD timeout = kWindowTimeout);
+// The program's wizard, taken through kToBuild, with drive A: emptied for
+// the build; hwnd() is NULL when the wizard does not get there.
+Wizard WizardAtBuildPage(Program& program);
