@@ -75,9 +75,16 @@ Program::Program(const std::string& exe, const std::string& args, const std::str
     }
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
-    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, block.empty() ? NULL : &block[0],
-                        currentDir.c_str(), &si, &m_info))
-        throw std::runtime_error("cannot start " + commandLine + ": error " + std::to_string(GetLastError()));
+    // On a loaded machine Wine has been seen to fail a start now and then;
+    // a program that cannot start at all still fails every try.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, block.empty() ? NULL : &block[0],
+                           currentDir.c_str(), &si, &m_info))
+            break;
+        if (attempt == 3)
+            throw std::runtime_error("cannot start " + commandLine + ": error " + std::to_string(GetLastError()));
+        Sleep(200);
+    }
     WaitForInputIdle(m_info.hProcess, 5000);
 }
 
