@@ -93,8 +93,10 @@ CompareOutcome FileComparer::Compare(LPCSTR lpszSource, CopyReader& copy, Progre
         if (nRead == 0 || nRead > nLength - nCompared)
             return Outcome(kCompareWrongLength);  // it changed under us
         DWORD dwSourceRead = 0;
-        if (!::ReadFile(source.m_hFile, pSourceBlock, nRead, &dwSourceRead, NULL) || dwSourceRead != nRead)
+        if (!::ReadFile(source.m_hFile, pSourceBlock, nRead, &dwSourceRead, NULL))
             return Outcome(kCompareSourceUnreadable, nCompared, ::GetLastError());
+        if (dwSourceRead != nRead)  // the source shrank since it was measured
+            return Outcome(kCompareSourceUnreadable, nCompared, ERROR_HANDLE_EOF);
         if (memcmp(pCopyBlock, pSourceBlock, nRead) != 0) {
             UINT i = 0;
             while (pCopyBlock[i] == pSourceBlock[i])
