@@ -59,6 +59,9 @@ crlf >"$stage/$name/Quorvane.ini" <<'INI'
 ; Quorvane looks for them in its own directory.
 [Paths]
 DiskImages=
+; 0 starts "Verify each disk after writing it" unchecked.
+[Options]
+Verify=1
 INI
 crlf >"$stage/$name/README.txt" <<TXT
 Quorvane $version - installation floppies from disk images
@@ -81,7 +84,8 @@ Lay out a directory like this:
     QvImage.exe         writes the disks as floppy image files
     packlist.ini        what goes onto which disk (required)
     license.txt         shown as an agreement page (optional)
-    Quorvane.ini        where the disk images lie (optional)
+    Quorvane.ini        where the disk images lie, and whether disks are
+                        read back after writing (optional)
     disk1\\setup.exe     the disk images: the files named in packlist.ini,
     disk1\\setup.ini     by their paths relative to the disk image
     disk2\\data.cab      directory
