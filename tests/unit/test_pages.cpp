@@ -199,3 +199,29 @@ TEST_F(LicenseText, IsShownAsWrittenUpToAZeroByte)
     EXPECT_TRUE(GetLicenseFilePath().IsEmpty());
     EXPECT_EQ("", Shown());
 }
+
+// The check box starts from Quorvane.ini beside the program; only 0 clears it.
+TEST_F(Pages, VerifyCheckBoxStartsFromTheSettings)
+{
+    const std::string settings = TestProgramDirectory() + "\\Quorvane.ini";
+    const struct {
+        const char* content;  // NULL: no settings file
+        LRESULT state;
+    } cases[] = {
+        {NULL, BST_CHECKED},
+        {"[Options]\r\nVerify=0\r\n", BST_UNCHECKED},
+        {"[Options]\r\nVerify=1\r\n", BST_CHECKED},
+        {"[Paths]\r\nDiskImages=\r\n", BST_CHECKED},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content ? c.content : "no file");
+        DeleteFileA(settings.c_str());
+        if (c.content != NULL)
+            WriteFileBytes(settings, c.content);
+        CGetDisksPage page(&package, &drives);
+        LRESULT state = -1;
+        RunWizard({&page}, {[&](HWND sheet) { state = SendDlgItemMessageA(Page(sheet), IDC_VERIFY, BM_GETCHECK, 0, 0); }});
+        EXPECT_EQ(c.state, state);
+    }
+    DeleteFileA(settings.c_str());
+}
