@@ -131,9 +131,9 @@ CString SettingsFilePath()
 BOOL PackageInfo::GetVerifyDisks() const
 {
     CString strSettings = SettingsFilePath();
-    UINT nVerify = ::GetPrivateProfileIntA("Options", "Verify", 1, strSettings);
+    BOOL bVerify = ReadProfileSwitch("Options", "Verify", TRUE, strSettings);
     ForgetProfileFile(strSettings);
-    return nVerify != 0;
+    return bVerify;
 }
 
 CString PackageInfo::GetDiskImagesDir() const

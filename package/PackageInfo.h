@@ -30,7 +30,7 @@ public:
     // when no setting is given. Used exactly as written.
     CString GetDiskImagesDir() const;
     // Whether disks are read back after writing: [Options] Verify of
-    // Quorvane.ini; only 0 turns it off.
+    // Quorvane.ini; only 0, no, off or false turn it off.
     BOOL GetVerifyDisks() const;
 
 private:

@@ -36,6 +36,19 @@ BOOL ReadProfileValue(LPCSTR lpszSection, LPCSTR lpszKey, LPCSTR lpszPath, CStri
     return TRUE;
 }
 
+BOOL ReadProfileSwitch(LPCSTR lpszSection, LPCSTR lpszKey, BOOL bDefault, LPCSTR lpszPath)
+{
+    CString strValue;
+    if (!ReadProfileValue(lpszSection, lpszKey, lpszPath, strValue))
+        return bDefault;
+    static const char* const kOff[] = {"0", "no", "off", "false"};
+    for (LPCSTR lpszOff : kOff) {
+        if (::lstrcmpiA(strValue, lpszOff) == 0)
+            return FALSE;
+    }
+    return TRUE;
+}
+
 BOOL ProfileSectionExists(LPCSTR lpszSection, LPCSTR lpszPath)
 {
     // The first few characters are enough to tell; the rest is not copied.

@@ -10,6 +10,9 @@ const int kProfileValueBuffer = 260;
 // FALSE when the key is absent (or has no '='); strValue is then empty.
 // A present key may still hold the empty text.
 BOOL ReadProfileValue(LPCSTR lpszSection, LPCSTR lpszKey, LPCSTR lpszPath, CString& strValue);
+// A setting that is on unless it says 0, no, off or false (in any case);
+// bDefault when the key is absent. A typo must not turn a safeguard off.
+BOOL ReadProfileSwitch(LPCSTR lpszSection, LPCSTR lpszKey, BOOL bDefault, LPCSTR lpszPath);
 // TRUE when the section holds at least one line that is not a comment.
 BOOL ProfileSectionExists(LPCSTR lpszSection, LPCSTR lpszPath);
 // TRUE when the profile reader could open the file: it exists, is no

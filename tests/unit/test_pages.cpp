@@ -200,7 +200,7 @@ TEST_F(LicenseText, IsShownAsWrittenUpToAZeroByte)
     EXPECT_EQ("", Shown());
 }
 
-// The check box starts from Quorvane.ini beside the program; only 0 clears it.
+// The check box starts from Quorvane.ini beside the program.
 TEST_F(Pages, VerifyCheckBoxStartsFromTheSettings)
 {
     const std::string settings = TestProgramDirectory() + "\\Quorvane.ini";
