@@ -146,9 +146,11 @@ BOOL Replace(LPCSTR lpszTemporary, LPCSTR lpszTarget, ImageReport* pReport)
         }
     }
     if (!::MoveFileA(lpszTemporary, lpszTarget)) {
-        pReport->strProblem = Sentence("%s cannot be renamed (%s)", lpszTemporary, ::GetLastError());
+        // The older image is back before the sentence may run out of memory.
+        DWORD dwError = ::GetLastError();
         if (bOld)
             ::MoveFileA(strAside, lpszTarget);
+        pReport->strProblem = Sentence("%s cannot be renamed (%s)", lpszTemporary, dwError);
         return FALSE;
     }
     if (bOld)
@@ -165,9 +167,17 @@ BOOL DiskImageWriter::Write(const FloppyFiles& files, LPCSTR lpszImagePath, Imag
     CString strTemporary = TemporaryPath(lpszImagePath);
     if (!WriteImageFile(image, strTemporary, pReport))
         return FALSE;
-    if (!ReadBack(files, strTemporary, pReport) || !Replace(strTemporary, lpszImagePath, pReport)) {
-        ::DeleteFileA(strTemporary);
+    // Removed on every way out but success, memory running out included.
+    struct TemporaryFile {
+        LPCSTR lpszPath;
+        ~TemporaryFile()
+        {
+            if (lpszPath != NULL)
+                ::DeleteFileA(lpszPath);
+        }
+    } temporary = {strTemporary};
+    if (!ReadBack(files, strTemporary, pReport) || !Replace(strTemporary, lpszImagePath, pReport))
         return FALSE;
-    }
+    temporary.lpszPath = NULL;
     return TRUE;
 }

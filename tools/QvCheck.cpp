@@ -10,16 +10,14 @@
 //                       the disk it holds (found by its files), or disk N
 //
 // Exit code: 0 clean (or the floppy holds the disk exactly), 1 problems
-// found (or it does not), 2 the list does not load, the command is wrong or
-// memory ran out.
+// found (or it does not), 2 the list does not load, the command is wrong,
+// the package has no disk N, or memory ran out.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
-#include "framework/CException.h"
+#include "ConsoleTool.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
@@ -28,16 +26,13 @@
 #include "verify/FloppyFiles.h"
 
 namespace {
-const int kClean = 0, kProblems = 1, kNotLoaded = 2;
+const int kClean = kToolClean, kProblems = kToolProblems, kNotLoaded = kToolNotLoaded;
 
 int Check(const CString& strListPath)
 {
     PackageInfo package;
-    if (!package.LoadFromFile(strListPath)) {
-        printf("%s does not load: %s.\n", static_cast<LPCSTR>(strListPath),
-               static_cast<LPCSTR>(package.GetLoadError()));
+    if (!LoadPackageList(strListPath, &package))
         return kNotLoaded;
-    }
 
     CString strImagesDir = package.GetDiskImagesDir();
     PackageCheck check;
@@ -58,10 +53,7 @@ int Check(const CString& strListPath)
         printf("No problems found.\n");
         return kClean;
     }
-    int nProblems = check.m_problems.GetSize();
-    printf("%d problem%s:\n", nProblems, nProblems == 1 ? "" : "s");
-    for (int i = 0; i < nProblems; ++i)
-        printf("  %s\n", static_cast<LPCSTR>(check.m_problems[i]));
+    PrintProblems(check.m_problems);
     return kProblems;
 }
 
@@ -91,11 +83,8 @@ int CountPresent(const FloppyFiles& files, const CStringArray& names)
 int Verify(const CString& strListPath, char chDrive, int nDisk)
 {
     PackageInfo package;
-    if (!package.LoadFromFile(strListPath)) {
-        printf("%s does not load: %s.\n", static_cast<LPCSTR>(strListPath),
-               static_cast<LPCSTR>(package.GetLoadError()));
+    if (!LoadPackageList(strListPath, &package))
         return kNotLoaded;
-    }
     // An empty drive is an answer here, not a reason for the system's box.
     ::SetErrorMode(SEM_FAILCRITICALERRORS);
     CString strRoot;
@@ -179,52 +168,54 @@ bool IsDriveName(const char* arg)
     return chUpper >= 'A' && chUpper <= 'Z' && arg[1] == ':' && (arg[2] == '\0' || strcmp(arg + 2, "\\") == 0);
 }
 
-int Usage(int nResult)
-{
-    printf("Usage: QvCheck [LIST] [/verify D: [/disk N]]\n"
-           "Checks the package list LIST (default packlist.ini beside QvCheck, as the\n"
-           "wizard finds it) and the disk image files it names, and writes nothing.\n"
-           "With /verify, reads the floppy in drive D: and compares it with the disk it\n"
-           "holds, found by its files, or with disk N.\n"
-           "Exit code: 0 clean, 1 problems found, 2 the list does not load, the\n"
-           "command is wrong or memory ran out. With /verify: 0 the floppy holds the\n"
-           "disk exactly, 1 not.\n");
-    return nResult;
-}
+const char kUsage[] =
+    "Usage: QvCheck [LIST] [/verify D: [/disk N]]\n"
+    "Checks the package list LIST (default packlist.ini beside QvCheck, as the\n"
+    "wizard finds it) and the disk image files it names, and writes nothing.\n"
+    "With /verify, reads the floppy in drive D: and compares it with the disk it\n"
+    "holds, found by its files, or with disk N.\n"
+    "Exit code: 0 clean, 1 problems found, 2 the list does not load, the\n"
+    "command is wrong or memory ran out. With /verify: 0 the floppy holds the\n"
+    "disk exactly, 1 not, 2 also for a disk the package does not have.\n";
+
+class CheckCommandLine : public ToolCommandLine {
+public:
+    char m_chDrive = '\0';  // upper case; none: check the package
+
+protected:
+    int OnSwitch(LPCSTR lpszSwitch, LPCSTR lpszValue, CString* pError) override
+    {
+        if (lstrcmpiA(lpszSwitch, "/verify") != 0)
+            return -1;
+        if (lpszValue == NULL || !IsDriveName(lpszValue)) {
+            pError->Format("/verify %s: not a drive.", lpszValue != NULL ? lpszValue : "");
+            return -1;
+        }
+        m_chDrive = static_cast<char>(lpszValue[0] & ~0x20);
+        return 1;
+    }
+};
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const char* pszList = NULL;
-    char chDrive = '\0';
-    int nDisk = 0;
-    for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        if (strcmp(arg, "/?") == 0 || strcmp(arg, "--help") == 0)
-            return Usage(kClean);
-        if (lstrcmpiA(arg, "/verify") == 0 && i + 1 < argc && IsDriveName(argv[i + 1])) {
-            chDrive = static_cast<char>(argv[++i][0] & ~0x20);  // upper case
-        } else if (lstrcmpiA(arg, "/disk") == 0 && i + 1 < argc && atoi(argv[i + 1]) > 0) {
-            nDisk = atoi(argv[++i]);
-        } else if (arg[0] != '/' && pszList == NULL) {
-            pszList = arg;
-        } else {
-            return Usage(kNotLoaded);
-        }
+    CheckCommandLine command;
+    CString strError;
+    if (!command.Parse(argc, argv, &strError))
+        return CommandLineWrong(strError, kUsage);
+    if (command.m_bHelp) {
+        printf("%s", kUsage);
+        return kClean;
     }
-    if (nDisk != 0 && chDrive == '\0')
-        return Usage(kNotLoaded);
-    int nResult = kNotLoaded;
-    try {
-        CString strListPath = PackageListPath(pszList);
-        nResult = chDrive != '\0' ? Verify(strListPath, chDrive, nDisk) : Check(strListPath);
-    } catch (CException* e) {
-        // Whatever was printed so far stands; the rest could not be checked.
-        e->Delete();
-        printf("Out of memory: the check did not finish.\n");
-    } catch (const std::bad_alloc&) {
-        printf("Out of memory: the check did not finish.\n");
-    }
+    if (!command.m_disks.IsEmpty() && command.m_chDrive == '\0')
+        return CommandLineWrong("/disk goes with /verify.", kUsage);
+    if (command.m_disks.GetSize() > 1)
+        return CommandLineWrong("/verify reads one disk: one /disk at most.", kUsage);
+    int nDisk = command.m_disks.IsEmpty() ? 0 : command.m_disks[0];
+    int nResult = RunTool([&] {
+        CString strListPath = PackageListPath(command.m_strList);
+        return command.m_chDrive != '\0' ? Verify(strListPath, command.m_chDrive, nDisk) : Check(strListPath);
+    });
     fflush(stdout);
     return nResult;
 }

@@ -5,14 +5,16 @@
 //
 //   QvImage [LIST] [/out DIR] [/disk N]... [/force]
 //
-// Exit code: 0 every image written (with /force, despite the problems), 1
-// problems found or a disk that does not fit, 2 the list does not load or
-// the command line is wrong, 3 an image could not be written.
+// Exit code: 0 every chosen disk written complete (with /force, despite
+// the problems), 1 problems found, a disk that does not fit, or one written
+// without a file that cannot be read, 2 the list does not load, the command
+// line is wrong or memory ran out, 3 an image file could not be written.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
 
+#include "ConsoleTool.h"
 #include "image/DiskImageWriter.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
@@ -20,7 +22,7 @@
 #include "verify/FloppyFiles.h"
 
 namespace {
-const int kWritten = 0, kProblems = 1, kNotLoaded = 2, kNotWritten = 3;
+const int kWritten = kToolClean, kProblems = kToolProblems, kNotLoaded = kToolNotLoaded, kNotWritten = 3;
 
 const char kUsage[] =
     "Usage: QvImage [LIST] [/out DIR] [/disk N]... [/force]\n"
@@ -29,53 +31,32 @@ const char kUsage[] =
     "\"Disk N - Name.img\", in DIR (default: the current directory).\n"
     "  /disk N   only disk N (as the wizard numbers them); may be repeated\n"
     "  /force    write the disks that fit even when the package has problems\n"
-    "Exit code: 0 written, 1 problems found, 2 the list does not load,\n"
-    "3 an image could not be written.\n";
+    "Exit code: 0 every disk written complete, 1 problems found, a disk left\n"
+    "out or written without some of its files, 2 the list does not load, the\n"
+    "command is wrong or memory ran out, 3 an image could not be written.\n";
 
-struct Options {
-    CString strList;
-    CString strOutDir;
-    CArray<int> disks;  // numbers as the user sees them; empty: every disk
-    bool bForce = false;
-};
+class ImageCommandLine : public ToolCommandLine {
+public:
+    CString m_strOutDir;
+    bool m_bForce = false;
 
-// FALSE with a message when the command line is not understood.
-BOOL ParseOptions(int argc, char** argv, Options* pOptions, CString* pError)
-{
-    bool bList = false;
-    for (int i = 1; i < argc; ++i) {
-        LPCSTR arg = argv[i];
-        if (lstrcmpiA(arg, "/force") == 0) {
-            pOptions->bForce = true;
-        } else if (lstrcmpiA(arg, "/out") == 0 || lstrcmpiA(arg, "/disk") == 0) {
-            if (i + 1 == argc) {
-                pError->Format("%s needs a value.", arg);
-                return FALSE;
-            }
-            LPCSTR value = argv[++i];
-            if (lstrcmpiA(arg, "/out") == 0) {
-                pOptions->strOutDir = value;
-                continue;
-            }
-            int nDisk = 0;
-            LPCSTR digit = value;
-            while (*digit >= '0' && *digit <= '9' && nDisk < 1000000)
-                nDisk = nDisk * 10 + (*digit++ - '0');
-            if (*value == '\0' || *digit != '\0' || nDisk < 1) {
-                pError->Format("/disk %s: not a disk number.", value);
-                return FALSE;
-            }
-            pOptions->disks.Add(nDisk);
-        } else if (arg[0] == '/' || bList) {
-            pError->Format("%s: not understood.", arg);
-            return FALSE;
-        } else {
-            pOptions->strList = arg;
-            bList = true;
+protected:
+    int OnSwitch(LPCSTR lpszSwitch, LPCSTR lpszValue, CString* pError) override
+    {
+        if (lstrcmpiA(lpszSwitch, "/force") == 0) {
+            m_bForce = true;
+            return 0;
         }
+        if (lstrcmpiA(lpszSwitch, "/out") != 0)
+            return -1;
+        if (lpszValue == NULL) {
+            pError->Format("%s needs a value.", lpszSwitch);
+            return -1;
+        }
+        m_strOutDir = lpszValue;
+        return 1;
     }
-    return TRUE;
-}
+};
 
 // The disk's label as a file name: a character no file name can hold
 // becomes '_'. A double-byte character is kept whole, whatever its second byte.
@@ -96,8 +77,8 @@ CString ImageFileName(const CString& strLabel)
 
 // What the disk leaves on its floppy. A source that cannot be read is left
 // out, as the wizard leaves it out when told to ignore it: only /force
-// gets this far with one.
-void ListFloppyFiles(DiskInfo* pDisk, const CString& strImagesDir, FloppyFiles* pFiles)
+// gets this far with one. TRUE when one was left out.
+bool ListFloppyFiles(DiskInfo* pDisk, const CString& strImagesDir, FloppyFiles* pFiles)
 {
     pFiles->ListDisk(pDisk, strImagesDir);
     bool bUnreadable = false;
@@ -106,7 +87,7 @@ void ListFloppyFiles(DiskInfo* pDisk, const CString& strImagesDir, FloppyFiles* 
         bUnreadable = dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
     }
     if (!bUnreadable)
-        return;
+        return false;
     // An unreadable later entry leaves the earlier file of its name in place.
     pFiles->RemoveAll();
     FileCursor entries(pDisk);
@@ -117,16 +98,14 @@ void ListFloppyFiles(DiskInfo* pDisk, const CString& strImagesDir, FloppyFiles* 
         if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
             pFiles->Put(strEntry, strSource);
     }
+    return true;
 }
 
-int WriteImages(const Options& options)
+int WriteImages(const ImageCommandLine& options)
 {
     PackageInfo package;
-    if (!package.LoadFromFile(options.strList)) {
-        printf("%s does not load: %s.\n", static_cast<LPCSTR>(options.strList),
-               static_cast<LPCSTR>(package.GetLoadError()));
+    if (!LoadPackageList(PackageListPath(options.m_strList), &package))
         return kNotLoaded;
-    }
 
     // The disks asked for become the chosen ones, as on the wizard's page.
     int nDisks = 0;
@@ -134,18 +113,18 @@ int WriteImages(const Options& options)
     DiskInfo* pDisk = NULL;
     while (disks.Next(&pDisk))
         ++nDisks;
-    for (int i = 0; i < options.disks.GetSize(); ++i) {
-        if (options.disks[i] > nDisks) {
-            printf("There is no disk %d: %s has %d disk%s.\n", options.disks[i],
+    for (int i = 0; i < options.m_disks.GetSize(); ++i) {
+        if (options.m_disks[i] > nDisks) {
+            printf("There is no disk %d: %s has %d disk%s.\n", options.m_disks[i],
                    static_cast<LPCSTR>(package.GetName()), nDisks, nDisks == 1 ? "" : "s");
             return kNotLoaded;
         }
     }
     disks.Reset();
     while (disks.Next(&pDisk)) {
-        pDisk->m_bChosen = options.disks.IsEmpty();
-        for (int i = 0; i < options.disks.GetSize(); ++i)
-            pDisk->m_bChosen |= options.disks[i] == disks.m_nPosition;
+        pDisk->m_bChosen = options.m_disks.IsEmpty();
+        for (int i = 0; i < options.m_disks.GetSize(); ++i)
+            pDisk->m_bChosen |= options.m_disks[i] == disks.m_nPosition;
     }
 
     CString strImagesDir = package.GetDiskImagesDir();
@@ -153,17 +132,14 @@ int WriteImages(const Options& options)
     check.Run(&package, strImagesDir, TRUE);
     int nResult = kWritten;
     if (!check.IsClean()) {
-        int nProblems = check.m_problems.GetSize();
-        printf("%d problem%s:\n", nProblems, nProblems == 1 ? "" : "s");
-        for (int i = 0; i < nProblems; ++i)
-            printf("  %s\n", static_cast<LPCSTR>(check.m_problems[i]));
-        if (!options.bForce) {
+        PrintProblems(check.m_problems);
+        if (!options.m_bForce) {
             printf("No image was written; /force writes the disks that fit anyway.\n");
             return kProblems;
         }
     }
 
-    CString strOutDir = options.strOutDir;
+    CString strOutDir = options.m_strOutDir;
     if (!strOutDir.IsEmpty() && strOutDir.Right(1) != "\\" && strOutDir.Right(1) != "/" && strOutDir.Right(1) != ":")
         strOutDir += "\\";
     int nReport = 0;
@@ -187,7 +163,7 @@ int WriteImages(const Options& options)
         }
 
         FloppyFiles files;
-        ListFloppyFiles(pDisk, strImagesDir, &files);
+        bool bIncomplete = ListFloppyFiles(pDisk, strImagesDir, &files);
         ImageReport report;
         if (!DiskImageWriter::Write(files, strOutDir + strImage, &report)) {
             printf("%s is not written: %s.\n", static_cast<LPCSTR>(strImage),
@@ -200,14 +176,19 @@ int WriteImages(const Options& options)
         for (int i = 0; i < report.names.GetSize(); ++i)
             printf("  %s  %s bytes\n", static_cast<LPCSTR>(report.names[i]),
                    static_cast<LPCSTR>(FormatByteCount(report.sizes[i])));
-        // The image and the check must count alike, or one of them is wrong.
+        if (bIncomplete) {
+            printf("%s lacks the files that cannot be read.\n", static_cast<LPCSTR>(strImage));
+            nResult = kProblems;
+        }
+        // The image and the check must count alike, or one of them is
+        // wrong. The image was written all the same: that is no exit 3.
         if (report.nUsedBytes != disk.nFloppyBytes || report.nRootEntries != disk.nRootEntries) {
             printf("%s does not agree with the package check: %s bytes and %d root entries used, "
                    "the check counted %s and %d.\n",
                    static_cast<LPCSTR>(strImage), static_cast<LPCSTR>(FormatByteCount(report.nUsedBytes)),
                    report.nRootEntries, static_cast<LPCSTR>(FormatByteCount(disk.nFloppyBytes)),
                    disk.nRootEntries);
-            nResult = kNotWritten;
+            nResult = kProblems;
         }
     }
     return nResult;
@@ -216,18 +197,15 @@ int WriteImages(const Options& options)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && (strcmp(argv[1], "/?") == 0 || strcmp(argv[1], "--help") == 0)) {
+    ImageCommandLine command;
+    CString strError;
+    if (!command.Parse(argc, argv, &strError))
+        return CommandLineWrong(strError, kUsage);
+    if (command.m_bHelp) {
         printf("%s", kUsage);
         return kWritten;
     }
-    Options options;
-    CString strError;
-    if (!ParseOptions(argc, argv, &options, &strError)) {
-        printf("%s\n%s", static_cast<LPCSTR>(strError), kUsage);
-        return kNotLoaded;
-    }
-    options.strList = PackageListPath(options.strList);
-    int nResult = WriteImages(options);
+    int nResult = RunTool([&] { return WriteImages(command); });
     fflush(stdout);
     return nResult;
 }

@@ -7,6 +7,7 @@
 #include "ImportPatch.h"
 #include "TestFiles.h"
 #include "image/DiskImageWriter.h"
+#include "tools/ConsoleTool.h"
 
 namespace {
 ImportPatch* g_patch;
@@ -87,5 +88,40 @@ TEST(DiskImageWriter, LeavesAFinishedImageOrNothingNew)
             EXPECT_NE(nullptr, strstr(report.strProblem, c.problem)) << c.what << ": " << static_cast<LPCSTR>(report.strProblem);
             EXPECT_TRUE(ReadFileBytes(image) == "an older image") << c.what << ": the older image is gone";
         }
+    }
+}
+
+// Memory running out at any allocation of a write ends a console tool with
+// exit code 2, and neither a temporary image nor the older one's set-aside
+// copy is left; the older image stays.
+TEST(DiskImageWriter, RunningOutOfMemoryEndsTheToolWithNothingLeftBehind)
+{
+    TempDir dir;
+    FloppyFiles files;
+    files.Put("A.BIN", dir.Write("A.BIN", std::string(32000, 'a')).c_str());
+    files.Put("a long name.txt", dir.Write("a long name.txt", "b").c_str());
+    const std::string image = dir / "Disk 1 - Corvela.img";
+    for (int allowed = 0;; ++allowed) {
+        ASSERT_LT(allowed, 1000) << "an image should be written with this many allocations";
+        WriteFileBytes(image, "an older image");
+        int result;
+        bool failed;
+        {
+            AllocationFailure failure(allowed);
+            result = RunTool([&] {
+                ImageReport report;
+                return DiskImageWriter::Write(files, image.c_str(), &report) ? kToolClean : 3;
+            });
+            failed = failure.Happened();
+        }
+        std::map<std::string, std::string> left = FilesIn(dir.Path());
+        ASSERT_EQ(3u, left.size()) << "allocation " << allowed << " failed: nothing else is left behind";
+        if (!failed) {
+            EXPECT_EQ(kToolClean, result);
+            EXPECT_EQ(1474560u, left["Disk 1 - Corvela.img"].size());
+            break;
+        }
+        ASSERT_EQ(kToolNotLoaded, result) << "allocation " << allowed << " failed";
+        ASSERT_EQ("an older image", left["Disk 1 - Corvela.img"]) << "allocation " << allowed << " failed";
     }
 }
