@@ -29,5 +29,6 @@ public:
 CWinApp* AfxGetApp();
 CWnd* AfxGetMainWnd();
 // The text after the program's name in a full command line.
-LPCSTR AfxCommandLineTail(LPCSTR lpszCommandLine);
+// C linkage: the release programs' start-up, in C, splits with it too.
+extern "C" LPCSTR AfxCommandLineTail(LPCSTR lpszCommandLine);
 int AfxWinMain(HINSTANCE hInstance, int nCmdShow);

@@ -29,19 +29,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
 
 enum { CONSOLE_APP = 1, GUI_APP = 2 };
 
-// The command line after the program's name, which may be quoted.
-static LPSTR CommandTail(LPSTR lpszLine)
-{
-    BOOL bQuoted = FALSE;
-    while (*lpszLine > ' ' || (*lpszLine != '\0' && bQuoted)) {
-        if (*lpszLine == '"')
-            bQuoted = !bQuoted;
-        ++lpszLine;
-    }
-    while (*lpszLine != '\0' && *lpszLine <= ' ')
-        ++lpszLine;
-    return lpszLine;
-}
+// The framework's split of the command line, so that a program has one.
+// Weak: a console program does not link it.
+LPCSTR AfxCommandLineTail(LPCSTR lpszCommandLine) __attribute__((weak));
 
 static void __attribute__((noreturn)) Start(int appType)
 {
@@ -61,7 +51,8 @@ static void __attribute__((noreturn)) Start(int appType)
         startup.cb = sizeof(startup);
         GetStartupInfoA(&startup);
         int nCmdShow = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
-        nResult = WinMain(GetModuleHandleA(NULL), NULL, CommandTail(GetCommandLineA()), nCmdShow);
+        LPCSTR lpszTail = AfxCommandLineTail != NULL ? AfxCommandLineTail(GetCommandLineA()) : "";
+        nResult = WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)lpszTail, nCmdShow);
     } else {
         nResult = main(argc, argv, envp);
     }

@@ -192,4 +192,6 @@ TEST(CommandLine, TailFollowsTheProgramNameVerbatim)
     EXPECT_STREQ("\"my list.ini\"", AfxCommandLineTail("\"C:\\Program Files\\Q.exe\" \"my list.ini\""));
     EXPECT_STREQ("x", AfxCommandLineTail("\"C:\\Q.exe\"x"));
     EXPECT_STREQ("", AfxCommandLineTail("\"C:\\unterminated"));
+    // A character above 127 is part of the name, not a separator.
+    EXPECT_STREQ("other.ini", AfxCommandLineTail("C:\\\xDC""ber\\Q.exe other.ini"));
 }
