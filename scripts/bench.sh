@@ -17,6 +17,19 @@ qv_start_xvfb
 qv_make_prefix "$work/prefix" "a=$work/floppy"
 qv_start_wineserver "$work/prefix"
 
+# best_us COMMAND...: the best of five runs, in microseconds.
+best_us() {
+  local best="" run start end us
+  for run in 1 2 3 4 5; do
+    start=$(date +%s%N)
+    "$@" >/dev/null
+    end=$(date +%s%N)
+    us=$(((end - start) / 1000))
+    if [ -z "$best" ] || [ "$us" -lt "$best" ]; then best=$us; fi
+  done
+  echo "$best"
+}
+
 qv_log "The engine's copy, $QV_ARCH build"
 WINEPREFIX="$work/prefix" qv_wine "$build/bench/copy_bench.exe"
 
@@ -27,16 +40,12 @@ head -c 286720 /dev/zero >"$src/setup.exe"
 head -c 1210 /dev/zero >"$src/setup.ini"
 head -c 716800 /dev/zero >"$src/data1.cab"
 head -c 419840 /dev/zero >"$src/data2.cab"
-best=
-for run in 1 2 3 4 5; do
+cp_run() {
   rm -f "$work/floppy"/*
-  start=$(date +%s%N)
   cp "$src"/* "$work/floppy/"
   sync -f "$work/floppy"
-  end=$(date +%s%N)
-  ms=$(( (end - start) / 1000 ))
-  if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-done
+}
+best=$(best_us cp_run)
 rm -f "$work/floppy"/*
 echo "cp  $((best / 1000)).$(( (best % 1000) / 100 )) ms (best of 5)"
 
@@ -52,27 +61,15 @@ mkdir -p "$imgs"
 cp "$build/QvImage.exe" "$sample/"
 qv_wine "$build/bench/image_bench.exe" "$(qv_wine winepath -w "$sample/packlist.ini")" \
   "$(qv_wine winepath -w "$sample")" "$(qv_wine winepath -w "$imgs")"
-# best_ms COMMAND...: the best of five runs, in milliseconds.
-best_ms() {
-  local best="" run start end ms
-  for run in 1 2 3 4 5; do
-    start=$(date +%s%N)
-    "$@" >/dev/null
-    end=$(date +%s%N)
-    ms=$(((end - start) / 1000000))
-    if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-  done
-  echo "$best"
-}
 qvimage_run() { (cd "$imgs" && qv_wine "$sample/QvImage.exe"); }
 wine_start() { qv_wine "$sample/QvImage.exe" /?; }
 mtools_run() {
   mformat -C -i "$imgs/mtools1.img" -f 1440 :: && mcopy -i "$imgs/mtools1.img" -m "$sample/disk1/setup.exe" "$sample/disk1/setup.ini" ::/ &&
     mformat -C -i "$imgs/mtools2.img" -f 1440 :: && mcopy -i "$imgs/mtools2.img" -m "$sample/disk2/data.cab" ::/
 }
-whole=$(best_ms qvimage_run)
-start=$(best_ms wine_start)
-mtools=$(best_ms mtools_run)
+whole=$(($(best_us qvimage_run) / 1000))
+start=$(($(best_us wine_start) / 1000))
+mtools=$(($(best_us mtools_run) / 1000))
 echo "QvImage.exe       $whole ms for every disk, Wine's start included (QvImage /? alone: $start ms) (best of 5)"
 echo "mformat + mcopy   $mtools ms for the same files, nothing read back (best of 5)"
 

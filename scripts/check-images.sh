@@ -27,39 +27,25 @@ name=$(value global name)
 disks=$(value disks number)
 [ -n "$name" ] && [ "${disks:-0}" -ge 1 ] 2>/dev/null || { problem "cannot read $list"; exit 1; }
 
+source "$(dirname "$0")/image-check.sh"
 expected_images=()
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 for ((k = 0; k < disks; k++)); do
   label="Disk $((k + 1)) - $name"
   img="$images/${label//\//_}.img"
   expected_images+=("$(basename "$img")")
   [ -f "$img" ] || { problem "no image for $label"; continue; }
   files=$(value "disk$k" files)
+  # A later entry of a name replaces the earlier, as on the floppy.
   declare -A want=()
   for ((j = 0; j < files; j++)); do
     entry=$(value "disk$k" "file$j")
-    want["${entry##*\\}"]=${entry//\\//}
+    want["${entry##*[\\/]}"]=$entry
   done
-  out="$work/$k"
-  mkdir "$out"
-  mcopy -i "$img" -m -n '::/*' "$out/" 2>/dev/null || problem "$label: cannot read the image"
-  for base in "${!want[@]}"; do
-    src="$source/${want[$base]}"
-    got="$out/$base"
-    if [ ! -f "$got" ]; then
-      problem "$label: $base is missing"
-    elif ! cmp -s "$src" "$got"; then
-      problem "$label: $base differs from $src"
-    else
-      delta=$(($(stat -c %Y "$src") - $(stat -c %Y "$got")))
-      [ "${delta#-}" -le 2 ] || problem "$label: $base has another modification time than $src"
-    fi
-  done
-  for got in "$out"/*; do
-    [ -e "$got" ] || continue
-    [ -n "${want[$(basename "$got")]+x}" ] || problem "$label: holds $(basename "$got"), which is not in the package"
-  done
+  pairs=()
+  for base in "${!want[@]}"; do pairs+=("$base|${want[$base]}"); done
+  while IFS= read -r difference; do
+    [ -z "$difference" ] || problem "$label: $difference"
+  done < <(image_differences "$img" "$source" "${pairs[@]}")
   unset want
 done
 for img in "$images"/*; do
