@@ -50,6 +50,18 @@ file() {
 }
 # qvimage ARGS...: runs QvImage in $dir/out; sets status and output.
 qvimage() {
+  status=0
+  output=$(cd "$dir/out" && "$here/../scripts/wine-exec.sh" "$arch" "$dir/QvImage.exe" "$@" 2>&1 | tr -d '\r') || status=$?
+}
+expect_status() {
+  [ "$status" -eq "$1" ] || fail "exit $status, expected $1; it said:"$'\n'"$output"
+}
+says() { grep -qF -- "$1" <<<"$output" || fail "did not say \"$1\"; it said:"$'\n'"$output"; }
+
+# image DISK NAME|ENTRY...: the disk's image is clean under fsck.fat, holds
+# exactly these files (scripts/image-check.sh), and has the free bytes
+# QvImage reported.
+image() {
   local img="$dir/out/Disk $1 - Corvela.img" difference
   shift
   [ -f "$img" ] || { fail "no $(basename "$img")"; return; }
