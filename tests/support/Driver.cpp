@@ -37,13 +37,32 @@ ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, 
         return run;
     }
     CloseHandle(writeEnd);
+    // A program that spins, with or without output, is ended at the
+    // deadline: it must not outlive its test or keep the suite waiting.
     char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) && got > 0)
-        run.output.append(buffer, got);
-    CloseHandle(readEnd);
-    if (WaitForSingleObject(info.hProcess, kWindowTimeout) == WAIT_OBJECT_0)
+    DWORD got = 0, waiting = 0;
+    bool ended = WaitUntil(
+        [&] {
+            // Drained after the end is seen, so that nothing written is lost.
+            bool exited = WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0;
+            for (;;) {
+                waiting = 0;
+                if (!PeekNamedPipe(readEnd, NULL, 0, NULL, &waiting, NULL) || waiting == 0 ||
+                    !ReadFile(readEnd, buffer, sizeof(buffer), &got, NULL) || got == 0)
+                    break;
+                run.output.append(buffer, got);
+            }
+            return exited;
+        },
+        kConsoleTimeout);
+    if (ended) {
         GetExitCodeProcess(info.hProcess, &run.exitCode);
+    } else {
+        TerminateProcess(info.hProcess, 1);
+        WaitForSingleObject(info.hProcess, 5000);
+        run.output += "\n[" + exeName + " did not end in time and was ended]\n";
+    }
+    CloseHandle(readEnd);
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
     return run;

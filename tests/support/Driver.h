@@ -30,6 +30,9 @@ struct ConsoleRun {
     DWORD exitCode = 0xFFFFFFFF;
     std::string output;
 };
+// A console program that has not ended by then is ended, and says so in its
+// output; its exit code stays 0xFFFFFFFF.
+const DWORD kConsoleTimeout = 60000;
 ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, const std::string& args = "");
 
 class Program {

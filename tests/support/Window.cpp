@@ -20,11 +20,14 @@ void Click(HWND list, int x, int index)
 }
 }  // namespace
 
+volatile LONG g_testFailed = 0;
+
 bool WaitUntil(const std::function<bool()>& cond, DWORD timeout)
 {
-    double end = Now() + timeout / 1000.0;
+    double start = Now();
     while (!cond()) {
-        if (Now() > end)
+        DWORD limit = g_testFailed && timeout > kFailedTestTimeout ? kFailedTestTimeout : timeout;
+        if (Now() > start + limit / 1000.0)
             return false;
         MSG msg;
         while (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
@@ -109,4 +112,20 @@ HWND FocusOf(HWND window)
     info.cbSize = sizeof(info);
     GetGUIThreadInfo(GetWindowThreadProcessId(window, NULL), &info);
     return info.hwndFocus;
+}
+
+int WayOut(UINT type)
+{
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL:
+    case MB_RETRYCANCEL:
+        return IDCANCEL;
+    case MB_ABORTRETRYIGNORE:
+        return IDABORT;
+    case MB_YESNO:
+        return IDNO;
+    default:
+        return IDOK;
+    }
 }

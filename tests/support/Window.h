@@ -11,6 +11,11 @@
 
 // How long to wait for a window or a change, in milliseconds.
 const DWORD kWindowTimeout = 15000;
+// Once the running test has failed (the harness in FailFast.h sets this),
+// its verdict is in: every wait gives up after a second, so a failed test
+// ends in seconds instead of waiting out each step it can no longer pass.
+extern volatile LONG g_testFailed;
+const DWORD kFailedTestTimeout = 1000;
 
 // The wizard sheet's own buttons, as the property sheet numbers them; a
 // test presses them with PSM_PRESSBUTTON and reads them by these ids.
@@ -33,6 +38,9 @@ std::string MessageBoxText(HWND box);
 // Presses a dialog button (a message box's IDOK, IDYES ...) by posting its
 // command, as a click would.
 void PressButton(HWND dialog, int id);
+// The button that leaves a message box of this type without going on:
+// Cancel, Abort or No where it has one, else OK.
+int WayOut(UINT type);
 
 // List boxes.
 int ListCount(HWND list);

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "FailFast.h"
 #include "GuiTest.h"
 
 int main(int argc, char** argv)
@@ -15,5 +16,6 @@ int main(int argc, char** argv)
         return std::string(test ? test->name() : "box");
     };
     ::testing::InitGoogleTest(&argc, argv);
+    InstallFailFast();
     return RUN_ALL_TESTS();
 }
