@@ -427,6 +427,20 @@ TEST_F(Engine, EmptyFilesAndSharedBaseNames)
     EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 100, 0, 100, 0, 0, 100}), g.positions);
 }
 
+// Same length, names differing only in case: only the bytes tell which
+// file stayed, and verification must read back the one that did.
+TEST_F(Engine, ALaterFileOfTheSameNameIsWrittenAndVerifiedInPlaceOfTheEarlier)
+{
+    const std::string first = SampleBytes(40000, 1), second = SampleBytes(40000, 2);
+    MakePackage({{{"a\\setup.bin", first}, {"b\\SETUP.BIN", second}}});
+    EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    EXPECT_TRUE(Problems().empty());
+    EXPECT_EQ((std::map<std::string, std::string>{{"setup.bin", second}}), FilesIn("A:"));
+    auto verified = [](const char* line) { return std::count(g.fileLines.begin(), g.fileLines.end(), line); };
+    EXPECT_EQ(0, verified("Verifying a\\setup.bin"));
+    EXPECT_LT(0, verified("Verifying b\\SETUP.BIN"));
+}
+
 TEST_F(Engine, FullFloppyThenIgnoreLeavesNoPartialFile)
 {
     MakePackage({{{"big.bin", std::string(1600000, 'b')}, {"small.txt", "small"}}});
