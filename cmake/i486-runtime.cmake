@@ -1,15 +1,22 @@
 # The run-time support of the release programs, built for the i486: the
 # toolchain's own is built for a Pentium Pro. The C++ support library
 # (exceptions, type information, operator new) and the exception unwinder
-# come from the compiler's sources in Debian's gcc-12-source; the
-# start-up, the emulated thread-local storage and the terminate handler
-# are our own (runtime/).
+# come from the compiler's own sources, Debian's gcc-N-source of the same
+# major version N as the i686 MinGW compiler; the start-up, the emulated
+# thread-local storage and the terminate handler are our own (runtime/).
 # The sources are unpacked and compiled once per build directory.
-set(GCC_SOURCE_ARCHIVE /usr/src/gcc-12/gcc-12.2.0-dfsg.tar.xz CACHE FILEPATH
-  "The compiler's sources, from Debian's gcc-12-source")
-if(NOT EXISTS ${GCC_SOURCE_ARCHIVE})
-  message(FATAL_ERROR "${GCC_SOURCE_ARCHIVE} is missing: run scripts/install-deps.sh "
-                      "(it installs gcc-12-source).")
+string(REGEX MATCH "^[0-9]+" gcc_major "${CMAKE_CXX_COMPILER_VERSION}")
+file(GLOB gcc_archives /usr/src/gcc-${gcc_major}/gcc-${gcc_major}.*.tar.xz)
+set(gcc_archive "")
+if(gcc_archives)
+  list(SORT gcc_archives)
+  list(GET gcc_archives -1 gcc_archive)
+endif()
+set(GCC_SOURCE_ARCHIVE "${gcc_archive}" CACHE FILEPATH
+  "The compiler's sources, from Debian's gcc-${gcc_major}-source")
+if(NOT EXISTS "${GCC_SOURCE_ARCHIVE}")
+  message(FATAL_ERROR "The i486 run-time needs gcc-${gcc_major}-source, the sources of the i686 "
+                      "MinGW compiler (GCC ${CMAKE_CXX_COMPILER_VERSION}): run scripts/install-deps.sh.")
 endif()
 
 # Every part of the support library but the ARM, transactional-memory and

@@ -8,7 +8,6 @@ packages=(
   mingw-w64
   g++-mingw-w64-i686-win32
   g++-mingw-w64-x86-64-win32
-  gcc-12-source
   wine
   wine32:i386
   wine64
@@ -51,13 +50,26 @@ missing=()
 for p in "${packages[@]}"; do
   is_installed "$p" || missing+=("$p")
 done
-
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "install-deps: everything is present"
-  exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "install-deps: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  as_root apt-get update -q
+  as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-echo "install-deps: installing ${missing[*]}"
+# The i486 run-time is built from the sources of the installed i686 MinGW
+# compiler: gcc-N-source of its major version N.
+major=$(i686-w64-mingw32-g++-win32 -dumpversion | sed 's/[^0-9].*//')
+source_package="gcc-$major-source"
+if is_installed "$source_package"; then
+  [ ${#missing[@]} -ne 0 ] || echo "install-deps: everything is present"
+  exit 0
+fi
+[ ${#missing[@]} -ne 0 ] || as_root apt-get update -q
+if [ -z "$(apt-cache policy "$source_package" 2>/dev/null | grep 'Candidate: [0-9]')" ]; then
+  echo "install-deps: $source_package, the sources of the i686 MinGW compiler (GCC $major), is not in this system's package sources" >&2
+  exit 1
+fi
+echo "install-deps: installing $source_package"
 export DEBIAN_FRONTEND=noninteractive
-as_root apt-get update -q
-as_root apt-get install -y -q --no-install-recommends "${missing[@]}"
+as_root apt-get install -y -q --no-install-recommends "$source_package"
