@@ -13,15 +13,46 @@ namespace {
 // Longer than any box of a passing test stays up (a photographed one
 // stays 400 ms), short beside ctest's limit.
 const double kBoxOpenSeconds = 10;
+// A test still running after this is taken for hung (the slowest, the
+// damaged-list series, takes under a minute), and so is one still running
+// this long after its first failed check: the program is ended, naming it,
+// since a loop in the test's own thread cannot be interrupted.
+const DWORD kTestMilliseconds = 120000, kAfterFailureMilliseconds = 30000;
+
+volatile LONG g_testStarted = 0, g_testFailedAt = 0;  // GetTickCount; 0: none
+char g_testName[300] = "";
 
 class FailFastListener : public ::testing::EmptyTestEventListener {
-    void OnTestStart(const ::testing::TestInfo&) override { InterlockedExchange(&g_testFailed, 0); }
+    void OnTestStart(const ::testing::TestInfo& test) override
+    {
+        snprintf(g_testName, sizeof(g_testName), "%s.%s", test.test_suite_name(), test.name());
+        InterlockedExchange(&g_testFailed, 0);
+        InterlockedExchange(&g_testFailedAt, 0);
+        InterlockedExchange(&g_testStarted, static_cast<LONG>(GetTickCount() | 1));
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override { InterlockedExchange(&g_testStarted, 0); }
     void OnTestPartResult(const ::testing::TestPartResult& result) override
     {
-        if (result.failed())
-            InterlockedExchange(&g_testFailed, 1);
+        if (result.failed() && InterlockedExchange(&g_testFailed, 1) == 0)
+            InterlockedExchange(&g_testFailedAt, static_cast<LONG>(GetTickCount() | 1));
     }
 };
+
+void EndAHungTest()
+{
+    DWORD now = GetTickCount(), started = g_testStarted, failedAt = g_testFailedAt;
+    if (started == 0)
+        return;
+    bool hung = now - started > kTestMilliseconds;
+    bool failed = failedAt != 0 && now - failedAt > kAfterFailureMilliseconds;
+    if (hung || failed) {
+        fprintf(stderr, "%s has not ended %s: the test program is ended.\n", g_testName,
+                failed ? "30 s after its first failed check" : "in 120 s");
+        fflush(stderr);
+        fflush(stdout);
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
+}
 
 BOOL CALLBACK CollectBox(HWND hwnd, LPARAM lParam)
 {
@@ -57,6 +88,7 @@ DWORD WINAPI SweepBoxes(LPVOID)
             }
         }
         seen.swap(open);
+        EndAHungTest();
     }
 }
 }  // namespace
