@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# make-sample.sh DIR: lays out the sample Corvela package in DIR (which also
-# receives Quorvane.exe): the package list of the README, a license text
-# and the disk image files, of sizes a real two-disk set would have.
+# make-sample.sh DIR [--small]: lays out the sample Corvela package in DIR
+# (which also receives Quorvane.exe): the package list of the README, a
+# license text and the disk image files, of sizes a real two-disk set would
+# have; with --small, short stand-ins of the same names, as the release
+# carries them.
 set -euo pipefail
-dir=$1
+dir=$1 small=${2:-}
 mkdir -p "$dir/disk1" "$dir/disk2"
 
 crlf() { sed 's/$/\r/'; }
@@ -44,6 +46,11 @@ Please read this agreement carefully before installing Corvela.
 THE SOFTWARE IS PROVIDED "AS IS", WITHOUT WARRANTY OF ANY KIND.
 TXT
 
+if [ "$small" = --small ]; then
+  printf 'MZ - a stand-in for the setup program of a real package.\r\n' >"$dir/disk1/setup.exe"
+  printf 'MSCF - a stand-in for the data of a real package.\r\n' >"$dir/disk2/data.cab"
+  exit 0
+fi
 # Binary parts: the sizes matter, the bytes only need to be checkable.
 head -c 286720 /dev/urandom >"$dir/disk1/setup.exe"
 printf 'MZ' | dd of="$dir/disk1/setup.exe" conv=notrunc status=none

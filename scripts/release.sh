@@ -3,8 +3,10 @@
 # Quorvane.exe, the package checker QvCheck.exe and the image writer
 # QvImage.exe (static, system DLLs only, checked against
 # tests/release-imports.txt, and for instructions a 486 lacks by
-# tests/check-i486.sh), a sample packlist.ini,
-# Quorvane.ini, license.txt and a README.txt on laying out the disk images.
+# tests/check-i486.sh), a small sample package (packlist.ini and the short
+# files it names in disk1\ and disk2\, so that every program works as
+# unzipped), Quorvane.ini, license.txt and a README.txt on laying out the
+# disk images.
 #
 #   ./scripts/release.sh [--exe Quorvane.exe] [--out DIR]
 #
@@ -46,12 +48,13 @@ version=$(sed -n 's/^project(Quorvane VERSION \([0-9.]*\).*/\1/p' "$QV_ROOT/CMak
 name="quorvane-$version-win32"
 stage=$(mktemp -d)
 qv_on_exit "rm -rf '$stage'"
-"$QV_ROOT/scripts/make-sample.sh" "$stage/sample"
+"$QV_ROOT/scripts/make-sample.sh" "$stage/sample" --small
 mkdir "$stage/$name"
 cp "$exe" "$stage/$name/Quorvane.exe"
 cp "$checker" "$stage/$name/QvCheck.exe"
 cp "$imager" "$stage/$name/QvImage.exe"
-cp "$stage/sample/packlist.ini" "$stage/sample/license.txt" "$stage/$name/"
+cp -r "$stage/sample/packlist.ini" "$stage/sample/license.txt" "$stage/sample/disk1" "$stage/sample/disk2" \
+  "$stage/$name/"
 
 crlf() { sed 's/$/\r/'; }
 crlf >"$stage/$name/Quorvane.ini" <<'INI'
@@ -90,6 +93,10 @@ Lay out a directory like this:
     disk1\\setup.ini     by their paths relative to the disk image
     disk2\\data.cab      directory
 
+As unzipped, disk1\\ and disk2\\ hold a small sample set: short stand-in
+files that the sample packlist.ini names, so that Quorvane, QvCheck and
+QvImage can be tried at once. Replace them and packlist.ini with your own.
+
 packlist.ini names the product and lists each disk's files:
 
 $(sed 's/\r$//; s/^/    /' "$stage/sample/packlist.ini")
@@ -118,8 +125,9 @@ it finds: a missing file, a disk that does not fit, two files of one disk
 with the same name. For a list that does not load, it names the section and
 key at fault. Quorvane makes the same check of the chosen disks before it
 asks for the first floppy. QvCheck's exit code is 0 for a clean set, 1 when
-it found problems and 2 when the list does not load or memory ran out;
-with /verify, 0 when the floppy holds its disk exactly and 1 when not.
+it found problems and 2 when the list does not load, the command is wrong
+or memory ran out; with /verify, 0 when the floppy holds its disk exactly,
+1 when not, and 2 also for a disk number beyond the set.
 
 Quorvane reads every disk back after writing it and compares it with the
 package, unless "Verify each disk after writing it" is cleared on "Get
@@ -129,7 +137,7 @@ does not verify is removed from its floppy and can be written again.
 Without a floppy drive, write the disks as image files instead:
 
     QvImage                      every disk, into the current directory
-    QvImage /out D:\\images     into another directory
+    QvImage /out D:\\images      into another directory
     QvImage /disk 2              only Disk 2 (repeat /disk for more)
     QvImage other.ini /force     another list, even when it has problems
 
@@ -140,9 +148,11 @@ QvCheck does and checks it first; when it finds problems it lists them and
 writes nothing, unless /force is given. A disk whose files do not fit is
 never written. Every image is written under a temporary name, read back
 and compared with its files, and only then takes its name, replacing an
-older image of that name. Exit code: 0 every image written, 1 problems
-found or a disk that does not fit, 2 the list does not load, 3 an image
-could not be written.
+older image of that name. Exit code: 0 every chosen disk written
+complete; 1 problems found, a disk that does not fit or was left out, or
+(with /force) one written without some of its files; 2 the list does not
+load, the command is wrong or memory ran out, and nothing half-written is
+left; 3 an image file could not be written.
 
 An image file can be used as it is by emulators and virtual machines (as
 their floppy drive A:) and by USB floppy emulators (copy the .img files

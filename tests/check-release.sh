@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # The Windows release holds what it promises, and its Quorvane.exe is a
 # 32-bit GUI program that starts on Windows 95 and NT 4.0: it imports only
-# what tests/release-imports.txt lists, from Windows system DLLs.
+# what tests/release-imports.txt lists, from Windows system DLLs. As
+# unzipped, its sample is a clean package: QvCheck finds no problem and
+# QvImage writes every disk (run under Wine's 32-bit loader, in the prefix
+# WINEPREFIX names, when both are there).
 #
 #   tests/check-release.sh Quorvane.exe [PROBE.exe]
 #
@@ -9,14 +12,15 @@
 # later system, the check is also shown to refuse what it must refuse.
 set -euo pipefail
 exe=$1 probe=${2:-}
-here=$(dirname "$0")
+here=$(cd "$(dirname "$0")" && pwd)
 list="$here/release-imports.txt"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 zip=$("$here/../scripts/release.sh" --exe "$exe" --out "$work")
 
 entries=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v '^$' | sort | tr '\n' ' ')
-expected="Quorvane.exe Quorvane.ini QvCheck.exe QvImage.exe README.txt license.txt packlist.ini "
+expected="Quorvane.exe Quorvane.ini QvCheck.exe QvImage.exe README.txt disk1/ disk1/setup.exe disk1/setup.ini "
+expected+="disk2/ disk2/data.cab license.txt packlist.ini "
 if [ "$entries" != "$expected" ]; then
   echo "the release holds [$entries], expected [$expected]"
   exit 1
@@ -41,6 +45,20 @@ done
 if grep -q "Vista" "$readme"; then
   echo "README.txt still names Vista"
   exit 1
+fi
+
+# run PROGRAM ARGS...: runs a program of the unzipped release in its folder.
+unzipped=$(dirname "$packed")
+run() { (cd "$unzipped" && "$here/../scripts/wine-exec.sh" i686 "$@" 2>&1 | tr -d '\r'); }
+if [ -d "${WINEPREFIX:-/nonexistent}" ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  said=$(run QvCheck.exe) || { echo "QvCheck in the unzipped release exits $?:"; echo "$said"; exit 1; }
+  grep -q "No problems found." <<<"$said" || { echo "QvCheck said:"; echo "$said"; exit 1; }
+  mkdir "$work/images"
+  said=$(run QvImage.exe /out "Z:${work//\//\\}\\images") || { echo "QvImage in the unzipped release exits $?:"; echo "$said"; exit 1; }
+  "$here/../scripts/check-images.sh" "$unzipped/packlist.ini" "$unzipped" "$work/images"
+  echo "the unzipped release checks clean and writes its sample's images"
+else
+  echo "the unzipped release's QvCheck and QvImage are not run: no Wine prefix, or no 32-bit Wine here"
 fi
 
 [ -n "$probe" ] || exit 0
