@@ -137,7 +137,7 @@ does not verify is removed from its floppy and can be written again.
 Without a floppy drive, write the disks as image files instead:
 
     QvImage                      every disk, into the current directory
-    QvImage /out D:\\images      into another directory
+    QvImage /out D:\\images       into another directory
     QvImage /disk 2              only Disk 2 (repeat /disk for more)
     QvImage other.ini /force     another list, even when it has problems
 
