@@ -7,6 +7,8 @@
 #include "ImportPatch.h"
 #include "TestFiles.h"
 #include "image/DiskImageWriter.h"
+#include "image/Fat12Image.h"
+#include "package/PackageInfo.h"
 #include "tools/ConsoleTool.h"
 
 namespace {
@@ -124,4 +126,29 @@ TEST(DiskImageWriter, RunningOutOfMemoryEndsTheToolWithNothingLeftBehind)
         ASSERT_EQ(kToolNotLoaded, result) << "allocation " << allowed << " failed";
         ASSERT_EQ("an older image", left["Disk 1 - Corvela.img"]) << "allocation " << allowed << " failed";
     }
+}
+
+// Two entries of one name, of the same length: the image holds the later
+// file under the earlier name, and was read back against the later source.
+TEST(DiskImageWriter, ALaterFileOfTheSameNameReplacesTheEarlier)
+{
+    TempDir dir;
+    PackageInfo package;
+    ASSERT_TRUE(package.LoadFromFile(
+        WritePackage(dir, {{{"a\\setup.bin", SampleBytes(40000, 1)}, {"b\\SETUP.BIN", SampleBytes(40000, 2)}}})
+            .c_str()));
+    DiskInfo* disk = NULL;
+    ASSERT_TRUE(DiskCursor(&package).Next(&disk));
+    FloppyFiles files;
+    files.ListDisk(disk, dir.Path().c_str());
+    const std::string image = dir / "Disk 1 - Corvela.img";
+    ImageReport report;
+    ASSERT_TRUE(DiskImageWriter::Write(files, image.c_str(), &report)) << static_cast<LPCSTR>(report.strProblem);
+    ASSERT_EQ(1, report.names.GetSize());
+    EXPECT_STREQ("setup.bin", report.names[0]);
+    Fat12ImageFile written(image.c_str());
+    DWORD error = 0;
+    ASSERT_TRUE(written.Open(&error)) << error;
+    Fat12FileReader copy(written, "setup.bin");
+    EXPECT_EQ(kCompareSame, FileComparer::Compare((dir / "b\\SETUP.BIN").c_str(), copy).result);
 }
