@@ -24,6 +24,7 @@ std::string Str(UINT id)
     s.LoadString(id);
     return static_cast<LPCSTR>(s);
 }
+using Floppy = std::map<std::string, std::string>;
 const std::string kInsert = "\n\nPlease make sure there is a blank, formatted, 1.44MB floppy disk "
                             "in the drive and click the OK button.";
 
@@ -67,9 +68,15 @@ struct Boundary {
     std::function<void()> onFullBar;  // runs when a file's bar reaches 100 %
     std::function<void(int)> onPosition;
     std::function<void(const std::string&)> onFileLine;
+    // Times the system refuses to set: those before or at this local year
+    // (kept, when 0) or after the other.
+    int refuseUpTo = 0, refuseFrom = 99999;
+    std::vector<FILETIME> timesSet;  // the last write of each SetFileTime asked
+    std::deque<DWORD> serials;       // volume serial numbers, in turn, while any are left
+    int deletesAllowed = -1;         // DeleteFileA fails once this many have succeeded
 } g;
 
-ImportPatch* g_patches[12];
+ImportPatch* g_patches[15];
 template <class F>
 F Real(int i)
 {
@@ -247,6 +254,40 @@ BOOL WINAPI FakeCloseHandle(HANDLE h)
     }
     return ok;
 }
+BOOL WINAPI FakeSetFileTime(HANDLE h, const FILETIME* created, const FILETIME* accessed, const FILETIME* written)
+{
+    g.timesSet.push_back(*written);
+    FILETIME local;
+    SYSTEMTIME time;
+    FileTimeToLocalFileTime(written, &local);
+    FileTimeToSystemTime(&local, &time);
+    if (time.wYear <= g.refuseUpTo || time.wYear >= g.refuseFrom) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return Real<decltype(&SetFileTime)>(12)(h, created, accessed, written);
+}
+BOOL WINAPI FakeGetVolumeInformation(LPCSTR root, LPSTR label, DWORD labelSize, LPDWORD serial, LPDWORD length,
+                                     LPDWORD flags, LPSTR fs, DWORD fsSize)
+{
+    BOOL ok = Real<decltype(&GetVolumeInformationA)>(13)(root, label, labelSize, serial, length, flags, fs, fsSize);
+    if (g.serials.empty() || serial == NULL)
+        return ok;
+    *serial = g.serials.front();
+    if (g.serials.size() > 1)
+        g.serials.pop_front();
+    return TRUE;
+}
+BOOL WINAPI FakeDeleteFile(LPCSTR path)
+{
+    if (g.deletesAllowed == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (g.deletesAllowed > 0)
+        --g.deletesAllowed;
+    return Real<decltype(&DeleteFileA)>(14)(path);
+}
 
 bool StartsWith(const std::string& s, const std::string& prefix)
 {
@@ -273,8 +314,11 @@ protected:
             {"GetFileSize", (void*)FakeGetFileSize},
             {"CloseHandle", (void*)FakeCloseHandle},
             {"GetProcAddress", (void*)FakeGetProcAddress},
+            {"SetFileTime", (void*)FakeSetFileTime},
+            {"GetVolumeInformationA", (void*)FakeGetVolumeInformation},
+            {"DeleteFileA", (void*)FakeDeleteFile},
         };
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < 15; ++i)
             g_patches[i] = new ImportPatch(i < 4 ? "user32.dll" : "kernel32.dll", fakes[i].first,
                                            fakes[i].second);
         RemoveContents("A:");
@@ -309,6 +353,7 @@ protected:
         g.sourceOpens = 0;
         DiskBuilder builder(&package, &drives);
         builder.SetVerify(verify);
+        builder.SetEraseUsed(eraseUsed);
         BOOL built = builder.Build(NULL);
         boxes = answerer.calls;
         EXPECT_EQ(1u, g.dialogResults.size());
@@ -333,6 +378,7 @@ protected:
     std::vector<MessageBoxCall> boxes;
     std::function<void(const MessageBoxCall&)> atPrompt;  // the user's doing at a prompt
     bool verify = true;
+    bool eraseUsed = false;
 };
 
 TEST_F(Engine, TwoDisksAreWrittenWithTheirContentsAndTimes)
@@ -756,8 +802,6 @@ TEST_F(Engine, ADiskThatDoesNotReadBackIsEmptiedAndWrittenAgain)
         {"changed byte",
          [&] { g.onFullBar = onFloppyOnceWritten([] { PatchFileByte("A:\\setup.exe", 40000, 'X'); }); },
          "differs from its source at byte 40,000"},
-        {"vanished", [&] { g.onFullBar = onFloppyOnceWritten([] { DeleteFileA("A:\\setup.exe"); }); },
-         "is missing from the floppy"},
         {"old time", [&] { g.onFullBar = onFloppyOnceWritten([&] { SetLastWriteTime("A:\\setup.exe", old); }); },
          "does not have its source's modification time"},
     };
@@ -833,4 +877,178 @@ TEST_F(Engine, CancellingWhileVerifyingKeepsTheWrittenFiles)
     };
     EXPECT_EQ(IDCANCEL, Build([](const MessageBoxCall&) { return IDYES; }));
     EXPECT_EQ(2u, FilesIn("A:").size());
+}
+
+// Where the system refuses a time that FAT cannot hold, the copy gets what
+// FAT stores for it, and verifies; a time refused outright is a write error.
+TEST_F(Engine, TimesOutsideFatsRangeAreStoredAsFatStoresThem)
+{
+    const FILETIME none = {0, 0};
+    const struct {
+        const char* name;
+        FILETIME source;
+        int refuseUpTo, refuseFrom;
+        FILETIME stored;  // none: the time cannot be set at all
+    } cases[] = {
+        {"1975 where the system takes it", LocalTime(1975, 3, 1, 12), 0, 99999, LocalTime(1975, 3, 1, 12)},
+        {"1975 refused", LocalTime(1975, 3, 1, 12), 1979, 99999, LocalTime(1980, 1, 1)},
+        {"2110 refused", LocalTime(2110, 5, 1), 0, 2108, LocalTime(2107, 12, 31, 23, 59, 58)},
+        {"2105 where the system stops at 2099", LocalTime(2105, 5, 1), 0, 2100, LocalTime(2099, 12, 31, 23, 59, 58)},
+        {"every time refused", LocalTime(2001, 2, 3), 0, 0, none},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g = Boundary();
+        RemoveContents("A:");
+        MakePackage({{{"old.txt", "old"}}});
+        SetLastWriteTime(images / "old.txt", c.source);
+        g.refuseUpTo = c.refuseUpTo, g.refuseFrom = c.refuseFrom;
+        bool settable = CompareFileTime(&c.stored, &none) != 0;
+        EXPECT_EQ(settable ? IDOK : IDABORT, Build([](const MessageBoxCall&) { return IDABORT; }));
+        if (settable) {
+            EXPECT_TRUE(Problems().empty()) << Problems()[0].text;
+            FILETIME copy = LastWriteTime("A:\\old.txt");
+            EXPECT_EQ(0, CompareFileTime(&c.stored, &copy));
+        } else {
+            ASSERT_EQ(1u, Problems().size());
+            EXPECT_EQ(Str(IDS_WRITE_ERROR) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
+            EXPECT_TRUE(FilesIn("A:").empty());
+        }
+    }
+}
+
+// A Retry, or the clean-up after a failed verification, looks at the
+// floppy first. Another one than was checked is checked like a new one and
+// the disk written on it from its first file; nothing is deleted from it.
+TEST_F(Engine, AFloppySwappedSinceTheCheckIsCheckedLikeANewOne)
+{
+    const std::string second = SampleBytes(40000, 2);
+    auto fullAtSecond = [] {
+        g.onFileLine = [](const std::string& line) {
+            if (line == "Copying second.txt" && g.failWrites == 0 && !g.shortWrite)
+                g.failWrites = 1, g.writeError = ERROR_DISK_FULL, g.shortWrite = true;
+        };
+    };
+    const Floppy users = {{"first.txt", "the user's"}, {"notes.txt", SampleBytes(20000, 3)}};
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        std::function<void()> atBox;  // the user, at the first problem box
+        int firstCopies;              // 0: the not-blank box comes, and Cancel ends the build
+        Floppy left;
+    } cases[] = {
+        {"the same floppy", [&] { fullAtSecond(), g.serials = {7}; }, [] {}, 1, {}},
+        {"its serial number changed", [&] { fullAtSecond(), g.serials = {7, 8}; }, [] {}, 2, {}},
+        {"an empty floppy put in", fullAtSecond, [] { RemoveContents("A:"); }, 2, {}},
+        {"the user's floppy put in", fullAtSecond,
+         [&] {
+             RemoveContents("A:");
+             for (const auto& file : users)
+                 WriteFileBytes("A:\\" + file.first, file.second);
+         },
+         0, users},
+        {"a file of the disk gone before it is read back",
+         [] {
+             g.onFullBar = [fulls = 0]() mutable {
+                 if (++fulls == 1)
+                     DeleteFileA("A:\\first.txt");
+             };
+         },
+         [] {}, 0, {{"second.txt", second}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g = Boundary();
+        RemoveContents("A:");
+        MakePackage({{{"first.txt", ""}, {"second.txt", second}}});
+        c.setUp();
+        bool atFirstBox = true;
+        INT_PTR result = Build([&](const MessageBoxCall& box) {
+            if (atFirstBox)
+                c.atBox();
+            atFirstBox = false;
+            return box.type == (MB_OKCANCEL | MB_ICONEXCLAMATION) ? IDCANCEL : IDRETRY;
+        });
+        int copies = static_cast<int>(std::count(g.fileLines.begin(), g.fileLines.end(), "Copying first.txt"));
+        if (c.firstCopies == 0) {
+            EXPECT_EQ(IDABORT, result);
+            ASSERT_FALSE(Problems().empty());
+            EXPECT_EQ(Str(IDS_DISK_NOT_BLANK) + kInsert, Problems().back().text);
+            EXPECT_EQ(c.left, FilesIn("A:")) << "nothing is deleted from a floppy this build did not check";
+        } else {
+            EXPECT_EQ(IDOK, result);
+            EXPECT_EQ(c.firstCopies, copies);
+            EXPECT_EQ((Floppy{{"first.txt", ""}, {"second.txt", second}}), FilesIn("A:"));
+            for (const MessageBoxCall& box : Problems())
+                EXPECT_EQ(std::string::npos, box.text.find("did not verify")) << box.text;
+        }
+    }
+}
+
+// With the box checked, a used floppy gets one question; only its Yes
+// deletes anything, at any depth. Otherwise, or when the erase fails, or
+// on a medium larger than a floppy, the not-blank box comes as before.
+TEST_F(Engine, AUsedFloppyIsErasedOnlyAfterAYes)
+{
+    const Floppy used = {{"old.dat", SampleBytes(20000, 4)}, {"ro.txt", "kept?"}, {"hidden.sys", "h"}};
+    auto putUsedFloppy = [&] {
+        for (const auto& file : used)
+            WriteFileBytes("A:\\" + file.first, file.second);
+        SetFileAttributesA("A:\\ro.txt", FILE_ATTRIBUTE_READONLY);
+        SetFileAttributesA("A:\\hidden.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        CreateDirectoryA("A:\\folder", NULL);
+        WriteFileBytes("A:\\folder\\inner.txt", "inner");
+    };
+    const struct {
+        const char* name;
+        bool eraseUsed;
+        int answer;                   // to the question
+        std::function<void()> fault;
+        bool asked, erased;           // not erased: the not-blank box, answered Cancel
+        size_t filesLeft;             // at any depth
+    } cases[] = {
+        {"box unchecked", false, IDYES, [] {}, false, false, 4},
+        {"No", true, IDNO, [] {}, true, false, 4},
+        {"Yes", true, IDYES, [] {}, true, true, 1},
+        {"a deletion fails half-way", true, IDYES, [] { g.deletesAllowed = 1; }, true, false, 3},
+        {"a medium larger than 2.88 MB", true, IDYES,
+         [] { g.space.push_back({TRUE, 0, 8, 512, 500, 1000}); }, false, false, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g = Boundary();
+        RemoveContents("A:");
+        MakePackage({{{"new.txt", "new"}}});
+        putUsedFloppy();
+        eraseUsed = c.eraseUsed;
+        c.fault();
+        std::vector<std::string> questions;
+        INT_PTR result = Build([&](const MessageBoxCall& box) {
+            if (box.type != (MB_YESNO | MB_ICONEXCLAMATION))
+                return IDCANCEL;
+            questions.push_back(box.text);
+            return c.answer;
+        });
+        EXPECT_EQ(c.asked ? 1u : 0u, questions.size());
+        EXPECT_EQ(c.erased ? IDOK : IDABORT, result);
+        EXPECT_EQ(c.filesLeft, FilesIn("A:").size() + FileExists("A:\\folder\\inner.txt"));
+        if (c.erased) {
+            EXPECT_EQ((Floppy{{"new.txt", "new"}}), FilesIn("A:"));
+            EXPECT_FALSE(FileExists("A:\\folder"));
+            EXPECT_NE(g.fileLines.end(), std::find(g.fileLines.begin(), g.fileLines.end(), "Erasing folder\\inner.txt"));
+        } else {
+            EXPECT_EQ(Str(IDS_DISK_NOT_BLANK) + kInsert, Problems().back().text);
+        }
+        if (!questions.empty()) {
+            const std::string& q = questions[0];
+            EXPECT_EQ(0u, q.find("The floppy disk in drive A: is not blank, and 'Disk 1 - Corvela' is to be "
+                                 "written on it.\n\nIt holds 4 files and 1 folder, "))
+                << q;
+            for (const char* name : {"old.dat", "ro.txt", "hidden.sys", "folder"})
+                EXPECT_NE(std::string::npos, q.find(name)) << name;
+            EXPECT_NE(std::string::npos, q.find(" bytes in use: ")) << q;
+            const std::string ask = ".\n\nDo you want to erase everything on it and write the disk?";
+            EXPECT_EQ(q.size() - ask.size(), q.find(ask)) << q;
+        }
+    }
 }
