@@ -1052,3 +1052,28 @@ TEST_F(Engine, AUsedFloppyIsErasedOnlyAfterAYes)
         }
     }
 }
+
+// Runs with b: holding a link to a folder outside it (made by the test
+// script): the erase never goes through it, and the floppy that keeps the
+// link gets the not-blank box.
+TEST_F(Engine, ALinkOnTheFloppyIsNeverFollowed)
+{
+    MakePackage({{{"new.txt", "new"}}});
+    ASSERT_EQ("kept\n", ReadFileBytes("B:\\link\\keep.txt")) << "the test script makes the link";
+    WriteFileBytes("B:\\old.dat", SampleBytes(20000, 5));
+    DriveCursor cursor(&drives);
+    DriveInfo* drive;
+    while (cursor.Next(&drive) && drive->m_chLetter != 'B') {
+    }
+    ASSERT_EQ('B', drive->m_chLetter);
+    drives.ChooseDrive(drive);
+    eraseUsed = true;
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall& box) {
+        return box.type == (MB_YESNO | MB_ICONEXCLAMATION) ? IDYES : IDCANCEL;
+    }));
+    EXPECT_EQ(Str(IDS_DISK_NOT_BLANK) + kInsert, Problems().back().text);
+    EXPECT_EQ("kept\n", ReadFileBytes("B:\\link\\keep.txt"));
+    for (const std::string& line : g.fileLines)
+        EXPECT_EQ(std::string::npos, line.find("keep.txt")) << line;
+    DeleteFileA("B:\\old.dat");
+}
