@@ -3,7 +3,7 @@
 namespace {
 BOOL IsDots(LPCSTR lpszName)
 {
-    return lstrcmpA(lpszName, ".") == 0 || lstrcmpA(lpszName, "..") == 0;
+    return lpszName[0] == '.' && (lpszName[1] == '\0' || (lpszName[1] == '.' && lpszName[2] == '\0'));
 }
 
 BOOL IsFolder(DWORD dwAttributes)
