@@ -1,6 +1,11 @@
 #include "DiskBuilder.h"
 
+#include <utility>
+
 #include "CopyProgressDlg.h"
+#include "FloppyEraser.h"
+#include "package/FatTime.h"
+#include "package/PackageCheck.h"
 #include "res/resource.h"
 
 namespace {
@@ -11,6 +16,9 @@ BYTE g_transferBuffer[kBlockSize];
 // A blank 1.44 MB floppy has 1,457,664 bytes free; anything from this up
 // will hold an installation disk.
 const ULONGLONG kMinimumFreeBytes = 1430000;
+// Only a floppy is ever offered for erasing: the drive list shows USB
+// sticks and memory cards too, and a user can pick one by mistake.
+const ULONGLONG kLargestFloppyBytes = 2949120;  // 2.88 MB
 
 CString LoadText(UINT nID)
 {
@@ -61,10 +69,61 @@ BOOL GetDiskSpace(LPCSTR lpszRoot, DiskSpace* pSpace)
     }
     return TRUE;
 }
+
+// Blank: at most one cluster in use (the root directory's).
+BOOL IsBlank(const DiskSpace& space)
+{
+    return space.nFree >= space.nTotal || space.nTotal - space.nFree <= space.nCluster;
+}
+
+// The source's times on the copy. Where the system refuses a time that a
+// FAT floppy cannot hold, what FAT stores is set: the nearest end of its
+// range, or of 2099 on a system whose conversions stop there.
+BOOL CopyFileTimes(HANDLE hSource, HANDLE hDestination)
+{
+    FILETIME times[3];
+    if (!::GetFileTime(hSource, &times[0], &times[1], &times[2]))
+        return TRUE;  // nothing to copy; verification compares what is there
+    if (::SetFileTime(hDestination, &times[0], &times[1], &times[2]))
+        return TRUE;
+    for (BOOL bBefore2100 = FALSE; bBefore2100 <= TRUE; ++bBefore2100) {
+        FILETIME stored[3];
+        BOOL bInRange = TRUE;
+        for (int i = 0; i < 3; ++i)
+            bInRange &= FatTime::Clamp(times[i], &stored[i], bBefore2100);
+        if (!bInRange && ::SetFileTime(hDestination, &stored[0], &stored[1], &stored[2]))
+            return TRUE;
+    }
+    return FALSE;
+}
+
+// The length of a file on the floppy; FALSE when it is not there.
+BOOL GetFloppyFileLength(LPCSTR lpszPath, ULONGLONG* pnLength)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = ::FindFirstFileA(lpszPath, &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return FALSE;
+    ::FindClose(hFind);
+    *pnLength = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+BOOL GetVolumeSerial(LPCSTR lpszRoot, DWORD* pdwSerial)
+{
+    return ::GetVolumeInformationA(lpszRoot, NULL, 0, pdwSerial, NULL, NULL, NULL, 0);
+}
 }  // namespace
 
 DiskBuilder::DiskBuilder(PackageInfo* pPackage, DriveList* pDrives)
-    : m_pPackage(pPackage), m_pDrives(pDrives), m_pProgressDlg(NULL), m_bVerify(TRUE)
+    : m_pPackage(pPackage),
+      m_pDrives(pDrives),
+      m_pProgressDlg(NULL),
+      m_bVerify(TRUE),
+      m_bEraseUsed(FALSE),
+      m_pDrive(NULL),
+      m_bHasSerial(FALSE),
+      m_dwSerial(0)
 {
 }
 
@@ -82,6 +141,7 @@ BOOL DiskBuilder::BuildDisks()
     DriveInfo* pDrive = NULL;
     if (!m_pDrives->GetChosenDrive(&pDrive))
         return FALSE;
+    m_pDrive = pDrive;
 
     try {
         DiskCursor disks(m_pPackage);
@@ -92,19 +152,28 @@ BOOL DiskBuilder::BuildDisks()
             CString strLabel;
             strLabel.Format(IDS_DISK_LABEL, disks.m_nPosition,
                             static_cast<LPCSTR>(m_pPackage->GetName()));
+            m_strLabel = strLabel;
             // A disk that does not verify is written again from its first
-            // file, on whatever floppy the user puts in.
+            // file, on whatever floppy the user puts in; one found on
+            // another floppy than was checked, on that floppy once checked.
             VerifyResult result = kVerifyRetry;
-            while (result == kVerifyRetry) {
+            while (result == kVerifyRetry || result == kVerifyOnAnotherFloppy) {
                 m_pProgressDlg->SetDiskLabel(strLabel);
-                m_pProgressDlg->PromptForDisk(strLabel, pDrive);
-                if (!CheckDestinationDisk(pDrive))
-                    return FALSE;
+                if (result == kVerifyRetry) {
+                    m_pProgressDlg->PromptForDisk(strLabel, pDrive);
+                    if (!CheckDestinationDisk(pDrive, strLabel))
+                        return FALSE;
+                }
                 m_landed.RemoveAll();
                 m_written.RemoveAll();
-                if (!CopyDiskFiles(pDrive, pDisk))
+                m_whole.RemoveAll();
+                CopyResult copy = CopyDiskFiles(pDrive, pDisk);
+                if (copy == kCopyStopped)
                     return FALSE;
-                result = m_bVerify ? VerifyDiskFiles(pDrive, strLabel) : kVerified;
+                if (copy == kCopyOnAnotherFloppy)
+                    result = kVerifyOnAnotherFloppy;
+                else
+                    result = m_bVerify ? VerifyDiskFiles(pDrive, strLabel) : kVerified;
             }
             if (result != kVerified)
                 return FALSE;
@@ -117,18 +186,30 @@ BOOL DiskBuilder::BuildDisks()
     return TRUE;
 }
 
-BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive)
+BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive, LPCSTR lpszLabel)
 {
     // One drive-not-ready per disk is taken as the drive spinning up.
     BOOL bNotReadyAllowed = TRUE;
+    // One question per floppy put in: a floppy that is not blank after an
+    // erase gets the box.
+    BOOL bMayErase = m_bEraseUsed;
     for (;;) {
         UINT nReason = 0;
         DiskSpace space;
         if (GetDiskSpace(pDrive->m_strRoot, &space)) {
-            // Blank: at most one cluster in use (the root directory's).
-            if (space.nFree < space.nTotal && space.nTotal - space.nFree > space.nCluster) {
+            if (!IsBlank(space)) {
                 nReason = IDS_DISK_NOT_BLANK;
+                if (bMayErase && space.nTotal <= kLargestFloppyBytes) {
+                    bMayErase = FALSE;
+                    BOOL bCancelled = FALSE;
+                    nReason = OfferErase(pDrive, lpszLabel, space.nTotal - space.nFree, &bCancelled);
+                    if (bCancelled)
+                        return FALSE;
+                    if (nReason == 0)
+                        continue;  // measured again, as at the prompt
+                }
             } else if (space.nFree >= kMinimumFreeBytes) {
+                m_bHasSerial = GetVolumeSerial(pDrive->m_strRoot, &m_dwSerial);
                 return TRUE;
             } else {
                 nReason = IDS_DISK_TOO_SMALL;
@@ -148,10 +229,70 @@ BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive)
         if (m_pProgressDlg->MessageBox(strText, LoadText(IDS_CHECK_CAPTION),
                                        MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL)
             return FALSE;
+        bMayErase = m_bEraseUsed;
     }
 }
 
-BOOL DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk)
+UINT DiskBuilder::OfferErase(DriveInfo* pDrive, LPCSTR lpszLabel, ULONGLONG nUsedBytes, BOOL* pbCancelled)
+{
+    FloppyEraser eraser(pDrive->m_strRoot);
+    eraser.Survey();
+    CString strLabelLine, strFiles, strFolders, strNames;
+    if (!eraser.m_strLabel.IsEmpty())
+        strLabelLine.Format(IDS_ERASE_LABEL, static_cast<LPCSTR>(eraser.m_strLabel));
+    if (eraser.m_nFiles == 1)
+        strFiles.LoadString(IDS_ERASE_ONE_FILE);
+    else
+        strFiles.Format(IDS_ERASE_FILES, eraser.m_nFiles);
+    if (eraser.m_nFolders == 1)
+        strFolders.LoadString(IDS_ERASE_ONE_FOLDER);
+    else
+        strFolders.Format(IDS_ERASE_FOLDERS, eraser.m_nFolders);
+    for (int i = 0; i < eraser.m_firstNames.GetSize(); ++i)
+        strNames += (i > 0 ? ", " : "") + eraser.m_firstNames[i];
+    if (eraser.m_bMoreNames)
+        strNames += ", ...";
+    CString strText;
+    strText.Format(IDS_ERASE_QUESTION, pDrive->m_chLetter, lpszLabel, static_cast<LPCSTR>(strLabelLine),
+                   static_cast<LPCSTR>(strFiles), static_cast<LPCSTR>(strFolders),
+                   static_cast<LPCSTR>(FormatByteCount(nUsedBytes)), static_cast<LPCSTR>(strNames));
+    if (m_pProgressDlg->MessageBox(strText, LoadText(IDS_CHECK_CAPTION), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
+        return IDS_DISK_NOT_BLANK;
+
+    DWORD dwError = NO_ERROR;
+    BOOL bErased = eraser.Erase(ShowEraseProgress, this, &dwError);
+    m_pProgressDlg->ShowProgress("", 0);
+    if (bErased)
+        return 0;
+    *pbCancelled = dwError == ERROR_CANCELLED;
+    return dwError == ERROR_WRITE_PROTECT ? IDS_WRITE_PROTECTED : IDS_DISK_NOT_BLANK;
+}
+
+BOOL DiskBuilder::ShowEraseProgress(void* pContext, LPCSTR lpszName, int nPercent)
+{
+    DiskBuilder* pThis = static_cast<DiskBuilder*>(pContext);
+    return pThis->m_pProgressDlg->PumpMessages(lpszName, nPercent, IDS_ERASING_FILE);
+}
+
+BOOL DiskBuilder::IsSameFloppy(DriveInfo* pDrive)
+{
+    // Under Wine every floppy in a drive has the same serial: the files decide there.
+    DWORD dwSerial = 0;
+    if (m_bHasSerial && GetVolumeSerial(pDrive->m_strRoot, &dwSerial) && dwSerial != m_dwSerial)
+        return FALSE;
+    if (m_whole.IsEmpty()) {
+        DiskSpace space;
+        return GetDiskSpace(pDrive->m_strRoot, &space) && IsBlank(space);
+    }
+    for (int i = 0; i < m_whole.GetSize(); ++i) {
+        ULONGLONG nLength = 0;
+        if (!GetFloppyFileLength(m_whole[i].strPath, &nLength) || nLength != m_whole[i].nLength)
+            return FALSE;
+    }
+    return TRUE;
+}
+
+DiskBuilder::CopyResult DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk)
 {
     CString strImagesDir = m_pPackage->GetDiskImagesDir();
     // "A:\" and the name: always the root. "A:" alone would follow the
@@ -162,16 +303,17 @@ BOOL DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk)
     CString strEntry;
     while (files.Next(strEntry)) {
         CString strSource = strImagesDir + "\\" + strEntry;
-        if (!CopyOneFile(strEntry, strSource, strRoot + FloppyFileName(strEntry)))
-            return FALSE;
+        CopyResult result = CopyOneFile(strEntry, strSource, strRoot + FloppyFileName(strEntry));
+        if (result != kCopyDone)
+            return result;
     }
-    return TRUE;
+    return kCopyDone;
 }
 
-BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination)
+DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination)
 {
     if (*lpszSource == '\0' || *lpszDestination == '\0')
-        return FALSE;
+        return kCopyStopped;
 
     for (;;) {
         UINT nMessage = 0;
@@ -181,6 +323,7 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
         // Until this attempt succeeds nothing of this name is to be read
         // back: a failed one deletes it, and Ignore leaves it so.
         m_landed.Drop(FloppyFileName(lpszEntry));
+        ForgetWholeFile(lpszDestination);
         CFile source;
         if (!source.Open(lpszSource, CFile::modeRead)) {
             nMessage = ::GetLastError() == ERROR_FILE_NOT_FOUND ? IDS_SOURCE_NOT_FOUND
@@ -212,10 +355,10 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
                     }
                     throw;
                 }
-                if (bCopied) {
-                    FILETIME ftCreated, ftAccessed, ftWritten;
-                    if (::GetFileTime(source.m_hFile, &ftCreated, &ftAccessed, &ftWritten))
-                        ::SetFileTime(destination.m_hFile, &ftCreated, &ftAccessed, &ftWritten);
+                if (bCopied && !CopyFileTimes(source.m_hFile, destination.m_hFile)) {
+                    bCopied = FALSE;
+                    nMessage = IDS_WRITE_ERROR;
+                    bOfferChoice = TRUE;
                 }
                 try {
                     destination.Close();
@@ -243,24 +386,33 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
         }
 
         if (nMessage == 0) {
-            if (bCopied)
-                m_landed.Put(lpszEntry, lpszSource);
-            return bCopied;
+            if (!bCopied)
+                return kCopyStopped;
+            m_landed.Put(lpszEntry, lpszSource);
+            WholeFile whole;
+            whole.strPath = lpszDestination;
+            if (GetFloppyFileLength(lpszDestination, &whole.nLength))
+                m_whole.Add(whole);
+            return kCopyDone;
         }
 
         CString strCaption = LoadText(IDS_FILE_ERROR_CAPTION);
         if (!bOfferChoice) {
             m_pProgressDlg->MessageBox(LoadText(nMessage), strCaption, MB_OK | MB_ICONEXCLAMATION);
-            return FALSE;
+            return kCopyStopped;
         }
         switch (m_pProgressDlg->MessageBox(LoadText(nMessage) + LoadText(IDS_ABORT_RETRY_IGNORE),
                                            strCaption, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION)) {
         case IDRETRY:
-            continue;  // both files are opened afresh
+            // "The disk is full" sends the user for another floppy: one
+            // put in now is checked like a new one before anything is written.
+            if (IsSameFloppy(m_pDrive))
+                continue;  // both files are opened afresh
+            return CheckDestinationDisk(m_pDrive, m_strLabel) ? kCopyOnAnotherFloppy : kCopyStopped;
         case IDIGNORE:
-            return TRUE;  // whatever was written of it is already gone
+            return kCopyDone;  // whatever was written of it is already gone
         default:
-            return FALSE;
+            return kCopyStopped;
         }
     }
 }
@@ -324,8 +476,12 @@ DiskBuilder::VerifyResult DiskBuilder::VerifyDiskFiles(DriveInfo* pDrive, LPCSTR
         if (outcome.result == kCompareStopped)
             return kVerifyCancelled;
 
+        // A floppy swapped since it was checked is not this build's to
+        // clean up: it is checked like a new one, and the disk written again.
+        if (!IsSameFloppy(pDrive))
+            return CheckDestinationDisk(pDrive, lpszLabel) ? kVerifyOnAnotherFloppy : kVerifyGiveUp;
         // Never leave a floppy that failed looking like a good disk. It was
-        // blank before this build, so nothing of the user's goes with it.
+        // blank when checked, so nothing of the user's goes with it.
         RemoveWrittenFiles();
         CString strText;
         strText.Format(IDS_VERIFY_FAILED, lpszLabel, static_cast<LPCSTR>(file.strName),
@@ -351,4 +507,15 @@ void DiskBuilder::RemoveWrittenFiles()
     }
     m_written.RemoveAll();
     m_landed.RemoveAll();
+    m_whole.RemoveAll();
+}
+
+void DiskBuilder::ForgetWholeFile(LPCSTR lpszPath)
+{
+    CArray<WholeFile> kept;
+    for (int i = 0; i < m_whole.GetSize(); ++i) {
+        if (lstrcmpiA(m_whole[i].strPath, lpszPath) != 0)
+            kept.Add(m_whole[i]);
+    }
+    m_whole = std::move(kept);
 }

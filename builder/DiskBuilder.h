@@ -18,41 +18,71 @@ public:
     // Whether each disk is read back and compared with the package once its
     // files are written; on unless the user turned it off.
     void SetVerify(BOOL bVerify) { m_bVerify = bVerify; }
+    // Whether a used floppy gets the question to erase it rather than only
+    // the not-blank box; off unless the user turned it on.
+    void SetEraseUsed(BOOL bEraseUsed) { m_bEraseUsed = bEraseUsed; }
 
     // TRUE when every chosen disk was built (the dialog ended with IDOK).
     BOOL Build(CWnd* pParentWnd);
     // Label, prompt, floppy check and copy, for each chosen disk in order.
     // Never lets an exception out: the dialog has to end whatever happens.
     BOOL BuildDisks();
-    // TRUE when a blank floppy of at least 1.44 MB is in the drive; FALSE
-    // when the user cancels.
-    BOOL CheckDestinationDisk(DriveInfo* pDrive);
-    // TRUE when every file of the disk was copied or skipped.
-    BOOL CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk);
-    // One file, with Abort, Retry and Ignore on failures; TRUE when it was
-    // copied or the user chose Ignore.
-    BOOL CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination);
+    // TRUE when a blank floppy of at least 1.44 MB is in the drive (a used
+    // one erased first, when the user wants that); FALSE when the user
+    // cancels. Remembers the floppy, for IsSameFloppy.
+    BOOL CheckDestinationDisk(DriveInfo* pDrive, LPCSTR lpszLabel);
+    // Whether the floppy in the drive is still the one last checked: every
+    // file written whole to it is there with its length, its volume serial
+    // number (where the system has one) is unchanged, and a floppy that
+    // has nothing of this build yet is still blank.
+    BOOL IsSameFloppy(DriveInfo* pDrive);
+
+    enum CopyResult { kCopyDone, kCopyStopped, kCopyOnAnotherFloppy };
+    // Every file of the disk copied or skipped; kCopyOnAnotherFloppy when
+    // a floppy swapped at a Retry was checked and the disk is to be
+    // written again from its first file.
+    CopyResult CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk);
+    // One file, with Abort, Retry and Ignore on failures; kCopyDone when
+    // it was copied or the user chose Ignore.
+    CopyResult CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination);
     // Copies exactly the source's length, block by block; leaves the number
     // of the failure's message in *pnMessage. FALSE on failure or cancel.
     BOOL CopyFileData(LPCSTR lpszEntry, CFile& source, CFile& destination, UINT* pnMessage);
 
-    enum VerifyResult { kVerified, kVerifyCancelled, kVerifyRetry, kVerifyGiveUp };
+    enum VerifyResult { kVerified, kVerifyCancelled, kVerifyRetry, kVerifyOnAnotherFloppy, kVerifyGiveUp };
     // Reads back every file that landed on the floppy and compares it with
     // its source. On a mismatch, removes what this build wrote there, tells
-    // the user and asks whether to write the disk again.
+    // the user and asks whether to write the disk again; on a floppy that
+    // is no longer the one checked, removes nothing and checks it instead.
     VerifyResult VerifyDiskFiles(DriveInfo* pDrive, LPCSTR lpszLabel);
 
 private:
+    // The question whether to erase a used floppy, and the erase after a
+    // Yes. 0 when the floppy is now empty, else the reason for the box.
+    UINT OfferErase(DriveInfo* pDrive, LPCSTR lpszLabel, ULONGLONG nUsedBytes, BOOL* pbCancelled);
     void RemoveWrittenFiles();
+    void ForgetWholeFile(LPCSTR lpszPath);
     static BOOL ShowVerifyProgress(void* pContext, int nPercent);
+    static BOOL ShowEraseProgress(void* pContext, LPCSTR lpszName, int nPercent);
 
     PackageInfo* m_pPackage;
     DriveList* m_pDrives;
     CCopyProgressDlg* m_pProgressDlg;  // while Build runs; owner of every message box
     BOOL m_bVerify;
+    BOOL m_bEraseUsed;
+    DriveInfo* m_pDrive;  // the chosen drive, while Build runs
+    CString m_strLabel;   // of the disk being written
     // Of the disk being written: what should be on the floppy now, and every
     // file this build created there (only those may be removed again).
     FloppyFiles m_landed;
     CStringArray m_written;
+    // Of the floppy last checked: what tells it from another one.
+    struct WholeFile {
+        CString strPath;
+        ULONGLONG nLength;
+    };
+    CArray<WholeFile> m_whole;
+    BOOL m_bHasSerial;
+    DWORD m_dwSerial;
     CString m_strVerifyEntry;  // shown while it is read back
 };

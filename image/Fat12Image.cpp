@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "../framework/CException.h"
+#include "../package/FatTime.h"
 #include "../package/PackageCheck.h"
 
 using namespace Fat12;
@@ -14,7 +15,6 @@ const int kRootOffset = (1 + 2 * kFatSectors) * kSectorBytes;
 const int kDataOffset = kFirstDataSector * kSectorBytes;
 const BYTE kAttrArchive = 0x20, kAttrVolume = 0x08, kAttrDirectory = 0x10, kAttrLongName = 0x0F;
 const int kLongNameChars = 255;
-const ULONGLONG kTwoSeconds = 20000000;  // in 100 ns
 
 // A floppy that is not a startup disk says so and waits for another one.
 const BYTE kBootCode[] = {
@@ -51,35 +51,6 @@ BYTE ShortNameChecksum(const BYTE* shortName)
     for (int i = 0; i < 11; ++i)
         sum = static_cast<BYTE>(((sum & 1) << 7) + (sum >> 1) + shortName[i]);
     return sum;
-}
-
-ULONGLONG TimeValue(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// FAT keeps local time. The last write to two seconds, rounded up as the
-// system does; the creation time keeps its hundredths in *pHundredths.
-void ToFatTime(const FILETIME& utc, bool bRoundUp, WORD* pDate, WORD* pTime, BYTE* pHundredths)
-{
-    FILETIME local;
-    if (!::FileTimeToLocalFileTime(&utc, &local))
-        local = utc;
-    ULONGLONG nValue = TimeValue(local);
-    ULONGLONG nWithin = nValue % kTwoSeconds;
-    if (bRoundUp && nWithin != 0)
-        nValue += kTwoSeconds - nWithin;
-    if (pHundredths != NULL)
-        *pHundredths = static_cast<BYTE>(nWithin / 100000);
-    local.dwLowDateTime = static_cast<DWORD>(nValue);
-    local.dwHighDateTime = static_cast<DWORD>(nValue >> 32);
-    // Before 1980 FAT has no date: the first day it has.
-    if (!::FileTimeToDosDateTime(&local, pDate, pTime)) {
-        *pDate = (1 << 5) | 1;
-        *pTime = 0;
-        if (pHundredths != NULL)
-            *pHundredths = 0;
-    }
 }
 
 bool IsShortNameChar(BYTE ch)
@@ -301,11 +272,11 @@ BOOL Fat12Image::AddFile(const CString& strName, ULONGLONG nSize, const FILETIME
     entry[11] = kAttrArchive;
     WORD wDate, wTime;
     BYTE nHundredths;
-    ToFatTime(created, false, &wDate, &wTime, &nHundredths);
+    FatTime::ToDosDateTime(created, FALSE, &wDate, &wTime, &nHundredths);
     entry[13] = nHundredths;
     PutWord(entry + 14, wTime);
     PutWord(entry + 16, wDate);
-    ToFatTime(written, true, &wDate, &wTime, NULL);
+    FatTime::ToDosDateTime(written, TRUE, &wDate, &wTime, NULL);
     PutWord(entry + 18, wDate);  // last access: the day of the last write
     PutWord(entry + 22, wTime);
     PutWord(entry + 24, wDate);

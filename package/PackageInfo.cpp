@@ -136,6 +136,14 @@ BOOL PackageInfo::GetVerifyDisks() const
     return bVerify;
 }
 
+BOOL PackageInfo::GetEraseUsed() const
+{
+    CString strSettings = SettingsFilePath();
+    UINT nErase = ::GetPrivateProfileIntA("Options", "EraseUsed", 0, strSettings);
+    ForgetProfileFile(strSettings);
+    return nErase != 0;
+}
+
 CString PackageInfo::GetDiskImagesDir() const
 {
     CString strProgramDir = GetProgramDirectory();

@@ -32,6 +32,9 @@ public:
     // Whether disks are read back after writing: [Options] Verify of
     // Quorvane.ini; only 0, no, off or false turn it off.
     BOOL GetVerifyDisks() const;
+    // Whether a used floppy may be erased, after a question: [Options]
+    // EraseUsed of Quorvane.ini; off unless a number other than 0.
+    BOOL GetEraseUsed() const;
 
 private:
     friend class DiskCursor;

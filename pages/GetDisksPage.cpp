@@ -19,6 +19,7 @@ BOOL CGetDisksPage::OnInitDialog()
 {
     CPropertyPage::OnInitDialog();
     SendDlgItemMessage(IDC_VERIFY, BM_SETCHECK, m_pPackage->GetVerifyDisks() ? BST_CHECKED : BST_UNCHECKED);
+    SendDlgItemMessage(IDC_ERASE_USED, BM_SETCHECK, m_pPackage->GetEraseUsed() ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
 }
 
@@ -49,6 +50,7 @@ LRESULT CGetDisksPage::OnWizardNext()
     // written leaves the user here, free to try again.
     DiskBuilder builder(m_pPackage, m_pDrives);
     builder.SetVerify(SendDlgItemMessage(IDC_VERIFY, BM_GETCHECK) == BST_CHECKED);
+    builder.SetEraseUsed(SendDlgItemMessage(IDC_ERASE_USED, BM_GETCHECK) == BST_CHECKED);
     return builder.Build(this) ? 0 : -1;
 }
 

@@ -34,6 +34,7 @@
 #define IDC_WELCOME_NAME 1017
 #define IDC_COMPLETE_TEXT 1018
 #define IDC_VERIFY 1019
+#define IDC_ERASE_USED 1020
 
 // System menu command of the About entry
 #define IDM_ABOUTBOX 0x0010
@@ -94,6 +95,14 @@
 #define IDS_VERIFY_WRONG_TIME 166
 #define IDS_VERIFY_UNREADABLE 167
 #define IDS_VERIFY_SOURCE_UNREADABLE 168
+// Used floppies, erased when the user asks for it
+#define IDS_ERASE_QUESTION 170
+#define IDS_ERASE_LABEL 171
+#define IDS_ERASE_ONE_FILE 172
+#define IDS_ERASE_FILES 173
+#define IDS_ERASE_ONE_FOLDER 174
+#define IDS_ERASE_FOLDERS 175
+#define IDS_ERASING_FILE 176
 // The framework's message when memory runs out under a wizard button
 #define AFX_IDS_OUT_OF_MEMORY 180
 #define AFX_IDS_OUT_OF_MEMORY_CAPTION 181

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Benchmark: the disk build engine copying a full 1.44 MB disk set onto a
-# virtual floppy under Wine, against CopyFileA and against cp on Linux;
+# virtual floppy under Wine, against CopyFileA and against cp on Linux, and
+# erasing a used floppy of 224 small files;
 # QvImage writing the sample's floppy images, against mformat and mcopy;
 # package lists loading (time and memory, large and hostile ones too); and
 # Quorvane.exe starting.

@@ -79,12 +79,13 @@ qv_build() {
   cmake --build "$dir"
 }
 
-# qv_mount_floppy DIR: a 1.44 MB tmpfs, the size of a high-density floppy.
+# qv_mount_floppy DIR [BYTES]: a 1.44 MB tmpfs, the size of a high-density
+# floppy, or one of BYTES (a larger medium in a floppy's place).
 qv_mount_floppy() {
-  local dir=$1
+  local dir=$1 size=${2:-1474560}
   mkdir -p "$dir"
   if mountpoint -q "$dir"; then umount "$dir"; fi
-  mount -t tmpfs -o size=1474560,mode=0777 tmpfs "$dir"
+  mount -t tmpfs -o size="$size",mode=0777 tmpfs "$dir"
   qv_on_exit "umount '$dir' || umount -l '$dir'"
 }
 

@@ -20,7 +20,7 @@ qv_start_wineserver "$WINEPREFIX"
 rm -rf "$work/bmp"
 mkdir -p "$work/bmp"
 QUORVANE_SCREENSHOTS=$(qv_wine winepath -w "$work/bmp") \
-  qv_wine "$build/tests/e2e_tests.exe" --gtest_filter='StartUp.TheWizardOpens*:StartUp.About*:StartUp.Cancel*:Wizard.AUser*:Wizard.NextWithout*:Wizard.ACancelled*:Checker.TheWizardShows*:Verify.AFloppy*'
+  qv_wine "$build/tests/e2e_tests.exe" --gtest_filter='StartUp.TheWizardOpens*:StartUp.About*:StartUp.Cancel*:Wizard.AUser*:Wizard.NextWithout*:Wizard.ACancelled*:Checker.TheWizardShows*:Verify.AFloppy*:UsedFloppy.OnlyAYes*'
 # The engine's own boxes, each the second box its test meets: a floppy that
 # is not blank, and a full one.
 mkdir -p "$work/boxes"

@@ -35,6 +35,9 @@ for arch in $QV_ARCHS; do
   qv_mount_floppy "$wine_root/mnt/b"
   qv_make_prefix "$wine_root/floppy" "a=$wine_root/mnt/a" "b=$wine_root/mnt/b"
   qv_make_prefix "$wine_root/nodrive"
+  # A medium larger than 2.88 MB in drive a:, as a USB stick picked by mistake.
+  qv_mount_floppy "$wine_root/mnt/big" 4194304
+  qv_make_prefix "$wine_root/big" "a=$wine_root/mnt/big"
 done
 # The display first: the Wine sessions started next attach to it.
 qv_start_xvfb
@@ -43,6 +46,7 @@ for arch in $QV_ARCHS; do
   wine_root="$(qv_build_dir $arch "$base")/wine"
   qv_start_wineserver "$wine_root/floppy"
   qv_start_wineserver "$wine_root/nodrive"
+  qv_start_wineserver "$wine_root/big"
 done
 
 failed=()

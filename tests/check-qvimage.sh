@@ -152,6 +152,19 @@ file "disk1\\here.txt" 100
 qvimage /force
 expect_status 1
 image 1 "here.txt|disk1/here.txt"
+# Sources dated where FAT has no time: each gets the nearest time FAT has,
+# and the image still reads back as their copy.
+package times "disk1\\OLD.TXT" "disk1\\NEW.TXT"
+file "disk1\\OLD.TXT" 100 "1975-03-01 12:00:00"
+file "disk1\\NEW.TXT" 200 "2110-05-01 00:00:00"
+qvimage
+expect_status 0
+img="$dir/out/Disk 1 - Corvela.img"
+fsck.fat -n "$img" >"$work/fsck" 2>&1 || fail "fsck.fat: $(cat "$work/fsck")"
+listing=$(mdir -i "$img" ::)
+for line in "OLD      TXT       100 1980-01-01   0:00" "NEW      TXT       200 2107-12-31  23:59"; do
+  grep -q "^$line" <<<"$listing" || fail "no \"$line\" in"$'\n'"$listing"
+done
 
 # What does not load, or cannot be written, leaves nothing behind.
 package broken "a.txt"

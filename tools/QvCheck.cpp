@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "ConsoleTool.h"
+#include "package/FatTime.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
@@ -27,6 +28,42 @@
 
 namespace {
 const int kClean = kToolClean, kProblems = kToolProblems, kNotLoaded = kToolNotLoaded;
+
+CString FormatLocalTime(const FILETIME& utc, BOOL bWithTime)
+{
+    FILETIME local;
+    SYSTEMTIME time;
+    CString strTime;
+    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &time))
+        return strTime;
+    strTime.Format("%04u-%02u-%02u", time.wYear, time.wMonth, time.wDay);
+    if (bWithTime) {
+        CString strClock;
+        strClock.Format(" %02u:%02u:%02u", time.wHour, time.wMinute, time.wSecond);
+        strTime += strClock;
+    }
+    return strTime;
+}
+
+// Sources dated outside what a FAT floppy holds: worth knowing, not a
+// problem, since every floppy stores the nearest time it can.
+void PrintTimesOutOfRange(DiskInfo* pDisk, const CString& strImagesDir)
+{
+    FileCursor files(pDisk);
+    CString strEntry;
+    while (files.Next(strEntry)) {
+        WIN32_FIND_DATAA found;
+        HANDLE hFind = ::FindFirstFileA(strImagesDir + "\\" + strEntry, &found);
+        if (hFind == INVALID_HANDLE_VALUE)
+            continue;
+        ::FindClose(hFind);
+        FILETIME stored;
+        if (!FatTime::Clamp(found.ftLastWriteTime, &stored))
+            printf("    %s is dated %s; floppies store %s\n", static_cast<LPCSTR>(strEntry),
+                   static_cast<LPCSTR>(FormatLocalTime(found.ftLastWriteTime, FALSE)),
+                   static_cast<LPCSTR>(FormatLocalTime(stored, TRUE)));
+    }
+}
 
 int Check(const CString& strListPath)
 {
@@ -39,7 +76,9 @@ int Check(const CString& strListPath)
     check.Run(&package, strImagesDir, FALSE);
 
     printf("%s\n", static_cast<LPCSTR>(package.GetName()));
-    for (int i = 0; i < check.m_disks.GetSize(); ++i) {
+    DiskCursor disks(&package);
+    DiskInfo* pDisk = NULL;
+    for (int i = 0; i < check.m_disks.GetSize() && disks.Next(&pDisk); ++i) {
         const DiskReport& disk = check.m_disks[i];
         LONGLONG nRoom = disk.RoomLeft();
         CString strRoom = nRoom >= 0 ? FormatByteCount(nRoom) + " left"
@@ -48,6 +87,7 @@ int Check(const CString& strListPath)
                disk.nEntries, disk.nEntries == 1 ? "" : "s",
                static_cast<LPCSTR>(FormatByteCount(disk.nBytes)),
                static_cast<LPCSTR>(FormatByteCount(disk.nFloppyBytes)), static_cast<LPCSTR>(strRoom));
+        PrintTimesOutOfRange(pDisk, strImagesDir);
     }
     if (check.IsClean()) {
         printf("No problems found.\n");
@@ -140,6 +180,10 @@ int Verify(const CString& strListPath, char chDrive, int nDisk)
         CompareOutcome outcome = FileComparer::Compare(files[i].strSource, copy);
         if (outcome.result == kCompareSame) {
             printf("  %s: the same\n", static_cast<LPCSTR>(files[i].strName));
+        } else if (outcome.result == kCompareWrongTime && outcome.bHourApart) {
+            // NT converts a FAT floppy's local times with today's offset.
+            printf("  %s: the same, one hour apart: written under the other daylight-saving time\n",
+                   static_cast<LPCSTR>(files[i].strName));
         } else {
             printf("  %s %s.\n", static_cast<LPCSTR>(files[i].strName),
                    static_cast<LPCSTR>(DescribeMismatch(outcome)));

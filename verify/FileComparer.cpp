@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "../framework/CException.h"
+#include "../package/FatTime.h"
 #include "../package/PackageCheck.h"
 #include "res/resource.h"
 
@@ -19,11 +20,6 @@ BYTE* ProcessBuffer(int nWhich)
             AfxThrowMemoryException();
     }
     return buffers[nWhich];
-}
-
-ULONGLONG FileTimeValue(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
 CompareOutcome Outcome(CompareResult result, ULONGLONG nOffset = 0, DWORD dwError = 0)
@@ -50,13 +46,6 @@ public:
     HANDLE m_hFile;
 };
 }  // namespace
-
-BOOL FileComparer::SameFatTime(const FILETIME& source, const FILETIME& copy)
-{
-    const ULONGLONG kTwoSeconds = 20000000;  // in 100 ns
-    ULONGLONG nSource = FileTimeValue(source), nCopy = FileTimeValue(copy);
-    return nSource > nCopy ? nSource - nCopy < kTwoSeconds : nCopy - nSource < kTwoSeconds;
-}
 
 CompareOutcome FileComparer::Compare(LPCSTR lpszSource, CopyReader& copy, ProgressProc pfnProgress,
                                      void* pContext)
@@ -111,8 +100,11 @@ CompareOutcome FileComparer::Compare(LPCSTR lpszSource, CopyReader& copy, Progre
     FILETIME ftCopy;
     if (!copy.GetLastWriteTime(&ftCopy))
         return Outcome(kCompareUnreadable, 0, ::GetLastError());
-    if (!SameFatTime(ftSource, ftCopy))
-        return Outcome(kCompareWrongTime);
+    if (!FatTime::Same(ftSource, ftCopy)) {
+        CompareOutcome outcome = Outcome(kCompareWrongTime);
+        outcome.bHourApart = FatTime::SameOneHourApart(ftSource, ftCopy);
+        return outcome;
+    }
     return Outcome(kCompareSame);
 }
 

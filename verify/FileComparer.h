@@ -1,6 +1,6 @@
 // FileComparer: whether a file written to a floppy (or into an image of
 // one) holds its source: the same length, the same bytes, and the same
-// last-write time to FAT's two seconds. Reads 32 KB blocks into two
+// last-write time as a FAT floppy keeps it. Reads 32 KB blocks into two
 // buffers that live as long as the process, one for each side.
 #pragma once
 #include <windows.h>
@@ -37,6 +37,8 @@ struct CompareOutcome {
     CompareResult result = kCompareSame;
     ULONGLONG nOffset = 0;
     DWORD dwError = 0;
+    // Of a wrong time: it is the source's, one hour apart.
+    BOOL bHourApart = FALSE;
 };
 
 class FileComparer {
@@ -45,11 +47,9 @@ public:
     // Called before the first block and after each one; FALSE stops.
     typedef BOOL (*ProgressProc)(void* pContext, int nPercent);
 
+    // Times are compared as FatTime::Same does.
     static CompareOutcome Compare(LPCSTR lpszSource, CopyReader& copy, ProgressProc pfnProgress = NULL,
                                   void* pContext = NULL);
-    // Equal as FAT keeps them: local time in steps of two seconds, the
-    // system rounding up when it writes.
-    static BOOL SameFatTime(const FILETIME& source, const FILETIME& copy);
 };
 
 // Why a file did not verify, as the words after its name: "is missing

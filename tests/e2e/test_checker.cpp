@@ -195,6 +195,15 @@ TEST(Checker, VerifyTellsAGoodFloppyFromABadOne)
             ASSERT_TRUE(CopyFileA((dir / entry).c_str(), ("A:\\" + name).c_str(), FALSE)) << entry;
         }
     };
+    auto put1HourApart = [&](int seconds) {
+        put({"disk1\\setup.exe", "disk1\\setup.ini"});
+        SetLastWriteTime("A:\\setup.exe", AddSeconds(LastWriteTime(dir / "disk1\\setup.exe"), 3600 + seconds));
+    };
+    auto put1975 = [&] {
+        SetLastWriteTime(dir / "disk1\\setup.ini", LocalTime(1975, 3, 1));
+        put({"disk1\\setup.exe", "disk1\\setup.ini"});
+        SetLastWriteTime("A:\\setup.ini", LocalTime(1980, 1, 1));
+    };
     const struct {
         const char* name;
         std::function<void()> floppy;
@@ -217,6 +226,14 @@ TEST(Checker, VerifyTellsAGoodFloppyFromABadOne)
         {"another disk's floppy", [&] { put({"disk2\\data.cab"}); }, "/verify A: /disk 1", 1,
          {"  setup.exe is missing from the floppy.\r\n  setup.ini is missing from the floppy.\r\n"
           "  data.cab is on the floppy but not on the disk.\r\n"}},
+        // NT converts a FAT floppy's local times with today's offset.
+        {"written under the other daylight-saving time", [&] { put1HourApart(0); }, "/verify A:", 0,
+         {"  setup.exe: the same, one hour apart: written under the other daylight-saving time\r\n",
+          "Drive A: holds Disk 1 - Corvela exactly."}},
+        {"an hour and 3 seconds apart", [&] { put1HourApart(3); }, "/verify A:", 1,
+         {"  setup.exe does not have its source's modification time.\r\n"}},
+        {"a 1975 source, as a FAT floppy stores it", [&] { put1975(); }, "/verify A:", 0,
+         {"  setup.ini: the same\r\n", "Drive A: holds Disk 1 - Corvela exactly."}},
         {"an empty drive", [] {}, "/verify N:", 1, {"There is no floppy in drive N:.\r\n"}},
         {"no such disk", [] {}, "/verify A: /disk 3", 2, {"The package has no disk 3."}},
     };
@@ -229,5 +246,33 @@ TEST(Checker, VerifyTellsAGoodFloppyFromABadOne)
         for (const std::string& said : c.said)
             EXPECT_NE(std::string::npos, run.output.find(said)) << run.output;
     }
+    RemoveContents("A:");
+}
+
+// Sources dated where FAT has no time (a reproducible build's 1970, a
+// date far ahead): the package report mentions them without counting them
+// as problems, and the wizard writes and verifies the disks.
+TEST(Checker, SourcesDatedOutsideFatsRangeAreMentionedAndBuilt)
+{
+    ProgramDir dir;
+    WriteCorvela(dir);
+    SetLastWriteTime(dir / "disk1\\setup.ini", LocalTime(1975, 3, 1, 10));
+    SetLastWriteTime(dir / "disk2\\data.cab", LocalTime(2110, 5, 1));
+    CheckerRun check = RunChecker(dir);
+    EXPECT_EQ(0u, check.exitCode) << check.output;
+    for (const char* said : {"    disk1\\setup.ini is dated 1975-03-01; floppies store 1980-01-01 00:00:00\r\n",
+                             "    disk2\\data.cab is dated 2110-05-01; floppies store 2107-12-31 23:59:58\r\n",
+                             "No problems found."})
+        EXPECT_NE(std::string::npos, check.output.find(said)) << check.output;
+
+    Program program(dir);
+    Wizard wizard = WizardAtBuildPage(program);
+    ASSERT_NE(nullptr, wizard.hwnd());
+    wizard.Press(PSBTN_NEXT);
+    BuildRun run = RunBuild(program, "A:", IDCANCEL);
+    EXPECT_TRUE(run.problems.empty()) << run.problems[0];
+    ASSERT_EQ(2u, run.floppies.size());
+    EXPECT_EQ(ReadFileBytes(dir / "disk2\\data.cab"), run.floppies[1]["data.cab"]);
+    EXPECT_TRUE(wizard.WaitForPage("Pellandor's disk maker")) << "written and verified";
     RemoveContents("A:");
 }

@@ -280,7 +280,7 @@ Wizard WizardAtBuildPage(Program& program)
 }
 
 BuildRun RunBuild(Program& program, const std::string& root, const std::function<int(HWND)>& problem,
-                  const std::function<void(int)>& afterPrompt)
+                  const std::function<void(int)>& afterPrompt, const std::function<bool(int)>& ownFloppy)
 {
     BuildRun run;
     HWND progress = program.WaitForCaption("Copying Files");
@@ -292,7 +292,9 @@ BuildRun RunBuild(Program& program, const std::string& root, const std::function
         if (text.rfind("Please label", 0) == 0) {
             run.prompts.push_back(text);
             Floppy written = FilesIn(root);
-            if (!written.empty()) {
+            if (ownFloppy && ownFloppy(static_cast<int>(run.prompts.size()))) {
+                // the user's floppy goes in as it is
+            } else if (!written.empty()) {
                 run.floppies.push_back(written);
                 RemoveContents(root);
             }

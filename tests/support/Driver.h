@@ -82,8 +82,11 @@ struct BuildRun {
     std::vector<std::string> problems;
 };
 // afterPrompt, when given, runs just after the n-th prompt was answered.
+// ownFloppy, when given, runs at the n-th prompt before it is answered; when
+// it returns true the user has put in a floppy of their own, which stays.
 BuildRun RunBuild(Program& program, const std::string& root, const std::function<int(HWND)>& problem,
-                  const std::function<void(int)>& afterPrompt = nullptr);
+                  const std::function<void(int)>& afterPrompt = nullptr,
+                  const std::function<bool(int)>& ownFloppy = nullptr);
 // The same, answering every other box with answer (IDABORT, IDIGNORE ...).
 BuildRun RunBuild(Program& program, const std::string& root, int answer);
 

@@ -60,6 +60,35 @@ void SetLastWriteTime(const std::string& path, const FILETIME& time)
         throw std::runtime_error("cannot set the time of " + path);
 }
 
+FILETIME LastWriteTime(const std::string& path)
+{
+    FILETIME time = {0, 0};
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    BOOL ok = h != INVALID_HANDLE_VALUE && GetFileTime(h, NULL, NULL, &time);
+    CloseHandle(h);
+    if (!ok)
+        throw std::runtime_error("cannot read the time of " + path);
+    return time;
+}
+
+FILETIME LocalTime(int year, int month, int day, int hour, int minute, int second)
+{
+    SYSTEMTIME st = {};
+    st.wYear = static_cast<WORD>(year), st.wMonth = static_cast<WORD>(month), st.wDay = static_cast<WORD>(day);
+    st.wHour = static_cast<WORD>(hour), st.wMinute = static_cast<WORD>(minute), st.wSecond = static_cast<WORD>(second);
+    FILETIME local, utc;
+    if (!SystemTimeToFileTime(&st, &local) || !LocalFileTimeToFileTime(&local, &utc))
+        throw std::runtime_error("not a time: " + std::to_string(year));
+    return utc;
+}
+
+FILETIME AddSeconds(const FILETIME& time, LONGLONG seconds)
+{
+    ULARGE_INTEGER t = {{time.dwLowDateTime, time.dwHighDateTime}};
+    t.QuadPart += seconds * 10000000;
+    return {t.LowPart, t.HighPart};
+}
+
 void AgeFile(const std::string& path)
 {
     FILETIME now;

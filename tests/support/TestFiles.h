@@ -32,6 +32,11 @@ std::string SampleBytes(size_t size, unsigned seed);
 // Overwrites one byte of an existing file in place.
 void PatchFileByte(const std::string& path, LONG offset, char value);
 void SetLastWriteTime(const std::string& path, const FILETIME& time);
+FILETIME LastWriteTime(const std::string& path);
+// The UTC time of a local date and time, as a FAT floppy keeps them.
+FILETIME LocalTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+// A time moved by a number of seconds.
+FILETIME AddSeconds(const FILETIME& time, LONGLONG seconds);
 // Makes a file look an hour old. The platform's profile reader parses a
 // file changed in the last two seconds afresh on every call; a package
 // list beside an installed program is older than that.

@@ -24,6 +24,7 @@ std::string Str(UINT id)
     s.LoadString(id);
     return static_cast<LPCSTR>(s);
 }
+using Floppy = std::map<std::string, std::string>;
 const std::string kInsert = "\n\nPlease make sure there is a blank, formatted, 1.44MB floppy disk "
                             "in the drive and click the OK button.";
 
@@ -67,9 +68,15 @@ struct Boundary {
     std::function<void()> onFullBar;  // runs when a file's bar reaches 100 %
     std::function<void(int)> onPosition;
     std::function<void(const std::string&)> onFileLine;
+    // Times the system refuses to set: those before or at this local year
+    // (kept, when 0) or after the other.
+    int refuseUpTo = 0, refuseFrom = 99999;
+    std::vector<FILETIME> timesSet;  // the last write of each SetFileTime asked
+    std::deque<DWORD> serials;       // volume serial numbers, in turn, while any are left
+    int deletesAllowed = -1;         // DeleteFileA fails once this many have succeeded
 } g;
 
-ImportPatch* g_patches[12];
+ImportPatch* g_patches[15];
 template <class F>
 F Real(int i)
 {
@@ -247,6 +254,40 @@ BOOL WINAPI FakeCloseHandle(HANDLE h)
     }
     return ok;
 }
+BOOL WINAPI FakeSetFileTime(HANDLE h, const FILETIME* created, const FILETIME* accessed, const FILETIME* written)
+{
+    g.timesSet.push_back(*written);
+    FILETIME local;
+    SYSTEMTIME time;
+    FileTimeToLocalFileTime(written, &local);
+    FileTimeToSystemTime(&local, &time);
+    if (time.wYear <= g.refuseUpTo || time.wYear >= g.refuseFrom) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return Real<decltype(&SetFileTime)>(12)(h, created, accessed, written);
+}
+BOOL WINAPI FakeGetVolumeInformation(LPCSTR root, LPSTR label, DWORD labelSize, LPDWORD serial, LPDWORD length,
+                                     LPDWORD flags, LPSTR fs, DWORD fsSize)
+{
+    BOOL ok = Real<decltype(&GetVolumeInformationA)>(13)(root, label, labelSize, serial, length, flags, fs, fsSize);
+    if (g.serials.empty() || serial == NULL)
+        return ok;
+    *serial = g.serials.front();
+    if (g.serials.size() > 1)
+        g.serials.pop_front();
+    return TRUE;
+}
+BOOL WINAPI FakeDeleteFile(LPCSTR path)
+{
+    if (g.deletesAllowed == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (g.deletesAllowed > 0)
+        --g.deletesAllowed;
+    return Real<decltype(&DeleteFileA)>(14)(path);
+}
 
 bool StartsWith(const std::string& s, const std::string& prefix)
 {
@@ -273,8 +314,11 @@ protected:
             {"GetFileSize", (void*)FakeGetFileSize},
             {"CloseHandle", (void*)FakeCloseHandle},
             {"GetProcAddress", (void*)FakeGetProcAddress},
+            {"SetFileTime", (void*)FakeSetFileTime},
+            {"GetVolumeInformationA", (void*)FakeGetVolumeInformation},
+            {"DeleteFileA", (void*)FakeDeleteFile},
         };
-        for (int i = 0; i < 12; ++i)
+        for (int i = 0; i < 15; ++i)
             g_patches[i] = new ImportPatch(i < 4 ? "user32.dll" : "kernel32.dll", fakes[i].first,
                                            fakes[i].second);
         RemoveContents("A:");
@@ -309,6 +353,7 @@ protected:
         g.sourceOpens = 0;
         DiskBuilder builder(&package, &drives);
         builder.SetVerify(verify);
+        builder.SetEraseUsed(eraseUsed);
         BOOL built = builder.Build(NULL);
         boxes = answerer.calls;
         EXPECT_EQ(1u, g.dialogResults.size());
@@ -333,6 +378,7 @@ protected:
     std::vector<MessageBoxCall> boxes;
     std::function<void(const MessageBoxCall&)> atPrompt;  // the user's doing at a prompt
     bool verify = true;
+    bool eraseUsed = false;
 };
 
 TEST_F(Engine, TwoDisksAreWrittenWithTheirContentsAndTimes)
@@ -770,8 +816,6 @@ TEST_F(Engine, ADiskThatDoesNotReadBackIsEmptiedAndWrittenAgain)
         {"changed byte",
          [&] { g.onFullBar = onFloppyOnceWritten([] { PatchFileByte("A:\\setup.exe", 40000, 'X'); }); },
          "differs from its source at byte 40,000"},
-        {"vanished", [&] { g.onFullBar = onFloppyOnceWritten([] { DeleteFileA("A:\\setup.exe"); }); },
-         "is missing from the floppy"},
         {"old time", [&] { g.onFullBar = onFloppyOnceWritten([&] { SetLastWriteTime("A:\\setup.exe", old); }); },
          "does not have its source's modification time"},
     };
@@ -847,4 +891,149 @@ TEST_F(Engine, CancellingWhileVerifyingKeepsTheWrittenFiles)
     };
     EXPECT_EQ(IDCANCEL, Build([](const MessageBoxCall&) { return IDYES; }));
     EXPECT_EQ(2u, FilesIn("A:").size());
+}
+
+// Where the system refuses a time that FAT cannot hold, the copy gets what
+// FAT stores for it, and verifies; a time refused outright is a write error.
+TEST_F(Engine, TimesOutsideFatsRangeAreStoredAsFatStoresThem)
+{
+    const FILETIME none = {0, 0};
+    const struct {
+        const char* name;
+        FILETIME source;
+        int refuseUpTo, refuseFrom;
+        FILETIME stored;  // none: the time cannot be set at all
+    } cases[] = {
+        {"1975 where the system takes it", LocalTime(1975, 3, 1, 12), 0, 99999, LocalTime(1975, 3, 1, 12)},
+        {"1975 refused", LocalTime(1975, 3, 1, 12), 1979, 99999, LocalTime(1980, 1, 1)},
+        {"2110 refused", LocalTime(2110, 5, 1), 0, 2108, LocalTime(2107, 12, 31, 23, 59, 58)},
+        {"2105 where the system stops at 2099", LocalTime(2105, 5, 1), 0, 2100, LocalTime(2099, 12, 31, 23, 59, 58)},
+        {"every time refused", LocalTime(2001, 2, 3), 0, 0, none},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g = Boundary();
+        RemoveContents("A:");
+        MakePackage({{{"old.txt", "old"}}});
+        SetLastWriteTime(images / "old.txt", c.source);
+        g.refuseUpTo = c.refuseUpTo, g.refuseFrom = c.refuseFrom;
+        bool settable = CompareFileTime(&c.stored, &none) != 0;
+        EXPECT_EQ(settable ? IDOK : IDABORT, Build([](const MessageBoxCall&) { return IDABORT; }));
+        if (settable) {
+            EXPECT_TRUE(Problems().empty()) << Problems()[0].text;
+            FILETIME copy = LastWriteTime("A:\\old.txt");
+            EXPECT_EQ(0, CompareFileTime(&c.stored, &copy));
+        } else {
+            ASSERT_EQ(1u, Problems().size());
+            EXPECT_EQ(Str(IDS_WRITE_ERROR) + Str(IDS_ABORT_RETRY_IGNORE), Problems()[0].text);
+            EXPECT_TRUE(FilesIn("A:").empty());
+        }
+    }
+}
+
+// A Retry, or the clean-up after a failed verification, looks at the
+// floppy first (the user's swaps themselves are played end to end). A new
+// serial number, or a file of the disk gone, means another floppy: it is
+// checked like a new one, and nothing is deleted from it.
+TEST_F(Engine, AFloppySwappedSinceTheCheckIsCheckedLikeANewOne)
+{
+    const std::string second = SampleBytes(40000, 2);
+    auto fullAtSecond = [](std::deque<DWORD> serials) {
+        g.serials = serials;
+        g.onFileLine = [](const std::string& line) {
+            if (line == "Copying second.txt" && !g.shortWrite)
+                g.failWrites = 1, g.shortWrite = true;  // the disk is full
+        };
+    };
+    const struct {
+        const char* name;
+        std::function<void()> setUp;
+        int firstCopies;  // 0: the not-blank box comes, and Cancel ends the build
+    } cases[] = {
+        {"the same serial number", [&] { fullAtSecond({7}); }, 1},
+        {"another serial number", [&] { fullAtSecond({7, 8}); }, 2},
+        {"a file of the disk gone before it is read back",
+         [] { g.onFullBar = [] { DeleteFileA("A:\\first.txt"); }; }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        g = Boundary();
+        RemoveContents("A:");
+        MakePackage({{{"first.txt", ""}, {"second.txt", second}}});
+        c.setUp();
+        INT_PTR result = Build([&](const MessageBoxCall& box) {
+            return box.type == (MB_OKCANCEL | MB_ICONEXCLAMATION) ? IDCANCEL : IDRETRY;
+        });
+        if (c.firstCopies == 0) {
+            EXPECT_EQ(IDABORT, result);
+            EXPECT_EQ(Str(IDS_DISK_NOT_BLANK) + kInsert, Problems().back().text);
+            EXPECT_EQ((Floppy{{"second.txt", second}}), FilesIn("A:")) << "nothing is deleted";
+        } else {
+            EXPECT_EQ(IDOK, result);
+            EXPECT_EQ(c.firstCopies, std::count(g.fileLines.begin(), g.fileLines.end(), "Copying first.txt"));
+            EXPECT_EQ((Floppy{{"first.txt", ""}, {"second.txt", second}}), FilesIn("A:"));
+        }
+    }
+}
+
+// Yes to the erase question (the answers are played end to end): hidden,
+// system and read-only files and a folder's contents go, and the progress
+// dialog names each; a deletion that fails half-way gives the not-blank box.
+TEST_F(Engine, AUsedFloppyIsErasedAtAnyDepthOrNotAtAll)
+{
+    for (int deletesAllowed : {-1, 1}) {
+        SCOPED_TRACE(deletesAllowed);
+        g = Boundary();
+        RemoveContents("A:");
+        MakePackage({{{"new.txt", "new"}}});
+        WriteFileBytes("A:\\hidden.sys", "h");
+        SetFileAttributesA("A:\\hidden.sys", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+        CreateDirectoryA("A:\\folder", NULL);
+        WriteFileBytes("A:\\folder\\inner.txt", SampleBytes(20000, 4));
+        eraseUsed = true;
+        g.deletesAllowed = deletesAllowed;
+        std::vector<std::string> questions;
+        INT_PTR result = Build([&](const MessageBoxCall& box) {
+            questions.push_back(box.text);
+            return box.type == (MB_YESNO | MB_ICONEXCLAMATION) ? IDYES : IDCANCEL;
+        });
+        EXPECT_EQ(0u, questions[0].find("The floppy disk in drive A: is not blank, and 'Disk 1 - Corvela' is to "
+                                         "be written on it.\n\nIt holds 2 files and 1 folder, "))
+            << questions[0];
+        if (deletesAllowed < 0) {
+            EXPECT_EQ(IDOK, result);
+            EXPECT_EQ((Floppy{{"new.txt", "new"}}), FilesIn("A:"));
+            EXPECT_FALSE(FileExists("A:\\folder"));
+            EXPECT_EQ(1, std::count(g.fileLines.begin(), g.fileLines.end(), "Erasing folder\\inner.txt"));
+        } else {
+            EXPECT_EQ(IDABORT, result);
+            EXPECT_EQ(Str(IDS_DISK_NOT_BLANK) + kInsert, questions.back());
+            EXPECT_EQ(1u, FilesIn("A:").size() + FileExists("A:\\folder\\inner.txt")) << "one of two went";
+        }
+    }
+}
+
+// Runs with b: holding a link to a folder outside it (made by the test
+// script): the erase never goes through it, and the floppy that keeps the
+// link gets the not-blank box.
+TEST_F(Engine, ALinkOnTheFloppyIsNeverFollowed)
+{
+    MakePackage({{{"new.txt", "new"}}});
+    ASSERT_EQ("kept\n", ReadFileBytes("B:\\link\\keep.txt")) << "the test script makes the link";
+    WriteFileBytes("B:\\old.dat", SampleBytes(20000, 5));
+    DriveCursor cursor(&drives);
+    DriveInfo* drive;
+    while (cursor.Next(&drive) && drive->m_chLetter != 'B') {
+    }
+    ASSERT_EQ('B', drive->m_chLetter);
+    drives.ChooseDrive(drive);
+    eraseUsed = true;
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall& box) {
+        return box.type == (MB_YESNO | MB_ICONEXCLAMATION) ? IDYES : IDCANCEL;
+    }));
+    EXPECT_EQ(Str(IDS_DISK_NOT_BLANK) + kInsert, Problems().back().text);
+    EXPECT_EQ("kept\n", ReadFileBytes("B:\\link\\keep.txt"));
+    for (const std::string& line : g.fileLines)
+        EXPECT_EQ(std::string::npos, line.find("keep.txt")) << line;
+    DeleteFileA("B:\\old.dat");
 }
