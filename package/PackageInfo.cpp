@@ -139,9 +139,9 @@ BOOL PackageInfo::GetVerifyDisks() const
 BOOL PackageInfo::GetEraseUsed() const
 {
     CString strSettings = SettingsFilePath();
-    UINT nErase = ::GetPrivateProfileIntA("Options", "EraseUsed", 0, strSettings);
+    BOOL bErase = ReadProfileSwitch("Options", "EraseUsed", FALSE, strSettings);
     ForgetProfileFile(strSettings);
-    return nErase != 0;
+    return bErase;
 }
 
 CString PackageInfo::GetDiskImagesDir() const

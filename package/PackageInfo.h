@@ -33,7 +33,7 @@ public:
     // Quorvane.ini; only 0, no, off or false turn it off.
     BOOL GetVerifyDisks() const;
     // Whether a used floppy may be erased, after a question: [Options]
-    // EraseUsed of Quorvane.ini; off unless a number other than 0.
+    // EraseUsed of Quorvane.ini; off unless it says 1, yes, on or true.
     BOOL GetEraseUsed() const;
 
 private:

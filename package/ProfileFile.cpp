@@ -41,12 +41,14 @@ BOOL ReadProfileSwitch(LPCSTR lpszSection, LPCSTR lpszKey, BOOL bDefault, LPCSTR
     CString strValue;
     if (!ReadProfileValue(lpszSection, lpszKey, lpszPath, strValue))
         return bDefault;
+    // Only the words of the other side leave the default.
     static const char* const kOff[] = {"0", "no", "off", "false"};
-    for (LPCSTR lpszOff : kOff) {
-        if (::lstrcmpiA(strValue, lpszOff) == 0)
-            return FALSE;
+    static const char* const kOn[] = {"1", "yes", "on", "true"};
+    for (LPCSTR lpszWord : bDefault ? kOff : kOn) {
+        if (::lstrcmpiA(strValue, lpszWord) == 0)
+            return !bDefault;
     }
-    return TRUE;
+    return bDefault;
 }
 
 BOOL ProfileSectionExists(LPCSTR lpszSection, LPCSTR lpszPath)

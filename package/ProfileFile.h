@@ -10,8 +10,9 @@ const int kProfileValueBuffer = 260;
 // FALSE when the key is absent (or has no '='); strValue is then empty.
 // A present key may still hold the empty text.
 BOOL ReadProfileValue(LPCSTR lpszSection, LPCSTR lpszKey, LPCSTR lpszPath, CString& strValue);
-// A setting that is on unless it says 0, no, off or false (in any case);
-// bDefault when the key is absent. A typo must not turn a safeguard off.
+// A setting that keeps bDefault unless it says the other side's word, in
+// any case: 0, no, off or false to turn it off; 1, yes, on or true to turn
+// it on. A typo must neither turn a safeguard off nor an erase on.
 BOOL ReadProfileSwitch(LPCSTR lpszSection, LPCSTR lpszKey, BOOL bDefault, LPCSTR lpszPath);
 // TRUE when the section holds at least one line that is not a comment.
 BOOL ProfileSectionExists(LPCSTR lpszSection, LPCSTR lpszPath);

@@ -631,27 +631,27 @@ TEST_F(DiskImagesSetting, AHugeSettingIsCutAndTheFileIsNotKeptInMemory)
     EXPECT_LT(PrivateBytes() - before, 2 * kMegabyte);
 }
 
-// Only the words for off turn verification off; a value the reader cannot
-// make out keeps the safeguard on.
-TEST_F(DiskImagesSetting, VerifyIsOffOnlyForTheWordsForOff)
+// A switch leaves its default only for the other side's words: a value the
+// reader cannot make out keeps verification on and erasing off.
+TEST_F(DiskImagesSetting, SwitchesLeaveTheirDefaultOnlyForTheirWords)
 {
     const struct {
         const char* content;  // NULL: no settings file
-        BOOL verify;
+        BOOL verify, erase;
     } cases[] = {
-        {NULL, TRUE},
-        {"[Paths]\r\nDiskImages=\r\n", TRUE},
-        {"[Options]\r\nVerify=0\r\n", FALSE},
-        {"[Options]\r\nVerify = No \r\n", FALSE},
-        {"[Options]\r\nVerify=OFF\r\n", FALSE},
-        {"[Options]\r\nverify=False\r\n", FALSE},
-        {"[Options]\r\nVerify=1\r\n", TRUE},
-        {"[Options]\r\nVerify=yes\r\n", TRUE},
-        {"[Options]\r\nVerify=true\r\n", TRUE},
-        {"[Options]\r\nVerify=on\r\n", TRUE},
-        {"[Options]\r\nVerify=\r\n", TRUE},
-        {"[Options]\r\nVerify=00\r\n", TRUE},
-        {"[Options]\r\nVerify=nope\r\n", TRUE},
+        {NULL, TRUE, FALSE},
+        {"[Paths]\r\nDiskImages=\r\n", TRUE, FALSE},
+        {"[Options]\r\nVerify=0\r\nEraseUsed=0\r\n", FALSE, FALSE},
+        {"[Options]\r\nVerify = No \r\nEraseUsed = Yes \r\n", FALSE, TRUE},
+        {"[Options]\r\nVerify=OFF\r\nEraseUsed=ON\r\n", FALSE, TRUE},
+        {"[Options]\r\nverify=False\r\neraseused=True\r\n", FALSE, TRUE},
+        {"[Options]\r\nVerify=1\r\nEraseUsed=1\r\n", TRUE, TRUE},
+        {"[Options]\r\nVerify=yes\r\nEraseUsed=no\r\n", TRUE, FALSE},
+        {"[Options]\r\nVerify=true\r\n", TRUE, FALSE},
+        {"[Options]\r\nVerify=on\r\n", TRUE, FALSE},
+        {"[Options]\r\nVerify=\r\nEraseUsed=\r\n", TRUE, FALSE},
+        {"[Options]\r\nVerify=00\r\nEraseUsed=01\r\n", TRUE, FALSE},
+        {"[Options]\r\nVerify=nope\r\nEraseUsed=2\r\n", TRUE, FALSE},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content ? c.content : "no file");
@@ -659,5 +659,6 @@ TEST_F(DiskImagesSetting, VerifyIsOffOnlyForTheWordsForOff)
         if (c.content != NULL)
             Write(c.content);
         EXPECT_EQ(c.verify, package.GetVerifyDisks());
+        EXPECT_EQ(c.erase, package.GetEraseUsed());
     }
 }
