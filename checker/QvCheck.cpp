@@ -1,10 +1,11 @@
 // QvCheck: checks a package before any floppy is written. Reads the
 // package list and Quorvane.ini exactly as the wizard does, prints what
-// each disk will take on a 1.44 MB floppy and every problem found, and
-// writes nothing.
+// each disk will take on a 1.44 MB floppy (or one of another format) and
+// every problem found, and writes nothing.
 //
-//   QvCheck [LIST]      LIST beside the program (default packlist.ini),
-//                       or a full path
+//   QvCheck [LIST] [/format F]
+//                       LIST beside the program (default packlist.ini),
+//                       or a full path; F a format of QvImage's, 1440 if none
 //   QvCheck [LIST] /verify D: [/disk N]
 //                       reads the floppy in drive D: and compares it with
 //                       the disk it holds (found by its files), or disk N
@@ -23,6 +24,7 @@
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
+#include "image/FloppyFormat.h"
 #include "res/resource.h"
 #include "verify/FileComparer.h"
 #include "verify/FloppyFiles.h"
@@ -30,7 +32,7 @@
 namespace {
 const int kClean = 0, kProblems = 1, kNotLoaded = 2;
 
-int Check(const CString& strListPath)
+int Check(const CString& strListPath, const FloppyFormat* pFormat)
 {
     PackageInfo package;
     if (!package.LoadFromFile(strListPath)) {
@@ -40,10 +42,13 @@ int Check(const CString& strListPath)
     }
 
     CString strImagesDir = package.GetDiskImagesDir();
-    PackageCheck check;
+    PackageCheck check(pFormat != NULL ? *pFormat : FloppyFormat::Standard());
     check.Run(&package, strImagesDir, FALSE);
 
-    printf("%s\n", static_cast<LPCSTR>(package.GetName()));
+    if (pFormat != NULL)
+        printf("%s, on %s floppies\n", static_cast<LPCSTR>(package.GetName()), pFormat->lpszName);
+    else
+        printf("%s\n", static_cast<LPCSTR>(package.GetName()));
     for (int i = 0; i < check.m_disks.GetSize(); ++i) {
         const DiskReport& disk = check.m_disks[i];
         LONGLONG nRoom = disk.RoomLeft();
@@ -181,14 +186,17 @@ bool IsDriveName(const char* arg)
 
 int Usage(int nResult)
 {
-    printf("Usage: QvCheck [LIST] [/verify D: [/disk N]]\n"
+    printf("Usage: QvCheck [LIST] [/format F | /verify D: [/disk N]]\n"
            "Checks the package list LIST (default packlist.ini beside QvCheck, as the\n"
            "wizard finds it) and the disk image files it names, and writes nothing.\n"
+           "With /format, checks for floppies of F KB, one of %s\n"
+           "(the wizard writes 1440 only).\n"
            "With /verify, reads the floppy in drive D: and compares it with the disk it\n"
            "holds, found by its files, or with disk N.\n"
            "Exit code: 0 clean, 1 problems found, 2 the list does not load, the\n"
            "command is wrong or memory ran out. With /verify: 0 the floppy holds the\n"
-           "disk exactly, 1 not.\n");
+           "disk exactly, 1 not.\n",
+           FloppyFormat::Choices());
     return nResult;
 }
 }  // namespace
@@ -198,12 +206,15 @@ int main(int argc, char** argv)
     const char* pszList = NULL;
     char chDrive = '\0';
     int nDisk = 0;
+    const FloppyFormat* pFormat = NULL;
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (strcmp(arg, "/?") == 0 || strcmp(arg, "--help") == 0)
             return Usage(kClean);
         if (lstrcmpiA(arg, "/verify") == 0 && i + 1 < argc && IsDriveName(argv[i + 1])) {
             chDrive = static_cast<char>(argv[++i][0] & ~0x20);  // upper case
+        } else if (lstrcmpiA(arg, "/format") == 0 && i + 1 < argc && FloppyFormat::Find(argv[i + 1]) != NULL) {
+            pFormat = FloppyFormat::Find(argv[++i]);
         } else if (lstrcmpiA(arg, "/disk") == 0 && i + 1 < argc && atoi(argv[i + 1]) > 0) {
             nDisk = atoi(argv[++i]);
         } else if (arg[0] != '/' && pszList == NULL) {
@@ -212,12 +223,13 @@ int main(int argc, char** argv)
             return Usage(kNotLoaded);
         }
     }
-    if (nDisk != 0 && chDrive == '\0')
+    // A floppy in a drive has the format it has.
+    if ((nDisk != 0 && chDrive == '\0') || (pFormat != NULL && chDrive != '\0'))
         return Usage(kNotLoaded);
     int nResult = kNotLoaded;
     try {
         CString strListPath = PackageListPath(pszList);
-        nResult = chDrive != '\0' ? Verify(strListPath, chDrive, nDisk) : Check(strListPath);
+        nResult = chDrive != '\0' ? Verify(strListPath, chDrive, nDisk) : Check(strListPath, pFormat);
     } catch (CException* e) {
         // Whatever was printed so far stands; the rest could not be checked.
         e->Delete();
