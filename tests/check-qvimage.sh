@@ -222,6 +222,14 @@ image "$stick/DSKA0000.IMG" "setup.exe|disk1/setup.exe" "setup.ini|disk1/setup.i
 [ "$(ls "$stick" | tr '\n' ' ')" = "DISKS.TXT DSKA0000.IMG DSKA0001.IMG DSKA0005.IMG FF.CFG " ] ||
   fail "the stick holds $(ls "$stick" | tr '\n' ' ')"
 [[ $(stat -c %A "$stick/DSKA0000.IMG") = -rw-* ]] || fail "DSKA0000.IMG is $(stat -c %A "$stick/DSKA0000.IMG")"
+# A configuration of the user's that has the setting, in its own words; a
+# set of one slot names the second of the one before.
+printf '# by hand\r\nNAV-MODE= Indexed  # numbered\r\n' >"$stick/FF.CFG"
+qvimage /gotek ../stick /disk 2
+expect_status 0
+says "FF.CFG is already there, with nav-mode = indexed."
+says "DSKA0001.IMG is not of this set and is left as it is"
+image "$stick/DSKA0000.IMG" "data.cab|disk2/data.cab"
 mkdir "$dir/small-stick"
 qvimage /gotek ../small-stick /format 720 /force
 expect_status 1
