@@ -128,15 +128,3 @@ TEST(DiskImageWriter, WritesEachFormatOverAReadOnlyOlderImage)
         EXPECT_STREQ(row.format, std::to_string(written.GetFormat().nKilobytes).c_str());
     }
 }
-
-TEST(FloppyFormat, IsNamedByItsKilobytesAlone)
-{
-    const std::pair<const char*, int> names[] = {
-        {"720", 720}, {"1200", 1200}, {"1440", 1440}, {"1680", 1680}, {"2880", 2880}, {"0720", 0},
-        {"72", 0},    {"360", 0},     {"", 0},        {"1440 ", 0},   {"1.44", 0},    {"1440144014401440", 0},
-    };
-    for (const auto& name : names) {
-        const FloppyFormat* format = FloppyFormat::Find(name.first);
-        EXPECT_EQ(name.second, format != NULL ? format->nKilobytes : 0) << "\"" << name.first << "\"";
-    }
-}
