@@ -66,8 +66,8 @@ BOOL WriteImageFile(Fat12Image& image, LPCSTR lpszPath, ImageReport* pReport)
         return FALSE;
     }
     DWORD dwWritten = 0;
-    if (!::WriteFile(file.m_h, image.GetBytes(), Fat12::kImageBytes, &dwWritten, NULL) ||
-        dwWritten != Fat12::kImageBytes || !::FlushFileBuffers(file.m_h) || !file.Close()) {
+    DWORD dwBytes = image.GetFormat().ImageBytes();
+    if (!::WriteFile(file.m_h, image.GetBytes(), dwBytes, &dwWritten, NULL) || dwWritten != dwBytes || !::FlushFileBuffers(file.m_h) || !file.Close()) {
         DWORD dwError = ::GetLastError();
         file.Close();
         ::DeleteFileA(lpszPath);
@@ -121,10 +121,18 @@ BOOL ReadBack(const FloppyFiles& files, LPCSTR lpszPath, ImageReport* pReport)
         }
         return FALSE;
     }
-    pReport->nFreeBytes = static_cast<ULONGLONG>(image.GetFreeClusters()) * Fat12::kSectorBytes;
-    pReport->nUsedBytes = static_cast<ULONGLONG>(Fat12::kClusters) * Fat12::kSectorBytes - pReport->nFreeBytes;
+    const FloppyFormat& format = image.GetFormat();
+    pReport->nFreeBytes = static_cast<ULONGLONG>(image.GetFreeClusters()) * format.ClusterBytes();
+    pReport->nUsedBytes = format.Capacity() - pReport->nFreeBytes;
     pReport->nRootEntries = image.GetRootEntriesUsed();
     return TRUE;
+}
+
+// A read-only file would refuse DeleteFile and stay behind.
+void DeleteAnyway(LPCSTR lpszPath)
+{
+    ::SetFileAttributesA(lpszPath, FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(lpszPath);
 }
 
 // The finished image takes the target's name; an older one is set aside
@@ -139,7 +147,7 @@ BOOL Replace(LPCSTR lpszTemporary, LPCSTR lpszTarget, ImageReport* pReport)
         return FALSE;
     }
     if (bOld) {
-        ::DeleteFileA(strAside);
+        DeleteAnyway(strAside);
         if (!::MoveFileA(lpszTarget, strAside)) {
             pReport->strProblem = Sentence("%s cannot be replaced (%s)", lpszTarget, ::GetLastError());
             return FALSE;
@@ -154,14 +162,15 @@ BOOL Replace(LPCSTR lpszTemporary, LPCSTR lpszTarget, ImageReport* pReport)
         return FALSE;
     }
     if (bOld)
-        ::DeleteFileA(strAside);
+        DeleteAnyway(strAside);
     return TRUE;
 }
 }  // namespace
 
-BOOL DiskImageWriter::Write(const FloppyFiles& files, LPCSTR lpszImagePath, ImageReport* pReport)
+BOOL DiskImageWriter::Write(const FloppyFiles& files, LPCSTR lpszImagePath, ImageReport* pReport,
+                            const FloppyFormat& format, BOOL bReadOnly)
 {
-    Fat12Image image;
+    Fat12Image image(format);
     if (!FillImage(files, image, pReport))
         return FALSE;
     CString strTemporary = TemporaryPath(lpszImagePath);
@@ -173,10 +182,17 @@ BOOL DiskImageWriter::Write(const FloppyFiles& files, LPCSTR lpszImagePath, Imag
         ~TemporaryFile()
         {
             if (lpszPath != NULL)
-                ::DeleteFileA(lpszPath);
+                DeleteAnyway(lpszPath);
         }
     } temporary = {strTemporary};
-    if (!ReadBack(files, strTemporary, pReport) || !Replace(strTemporary, lpszImagePath, pReport))
+    // Protected before it takes its name, so that no unprotected image shows.
+    if (!ReadBack(files, strTemporary, pReport))
+        return FALSE;
+    if (bReadOnly && !::SetFileAttributesA(strTemporary, FILE_ATTRIBUTE_READONLY)) {
+        pReport->strProblem = Sentence("%s cannot be made read-only (%s)", strTemporary, ::GetLastError());
+        return FALSE;
+    }
+    if (!Replace(strTemporary, lpszImagePath, pReport))
         return FALSE;
     temporary.lpszPath = NULL;
     return TRUE;

@@ -1,5 +1,5 @@
-// DiskImageWriter: writes the files a disk leaves on its floppy as a
-// 1.44 MB image file, never half of one: the image goes to a temporary
+// DiskImageWriter: writes the files a disk leaves on its floppy as an
+// image file of one floppy format, never half of one: the image goes to a temporary
 // name beside the target, is read back and compared file by file with its
 // sources, and only then takes the target's name. An older image of that
 // name is replaced only then, and stays when anything fails.
@@ -7,6 +7,7 @@
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
 #include "../verify/FloppyFiles.h"
+#include "FloppyFormat.h"
 
 struct ImageReport {
     CStringArray names;          // the files written, in the root's order
@@ -19,10 +20,12 @@ struct ImageReport {
 
 class DiskImageWriter {
 public:
-    // TRUE when lpszImagePath holds the finished image; FALSE with
-    // pReport->strProblem, nothing new left behind and an older image
-    // untouched.
-    static BOOL Write(const FloppyFiles& files, LPCSTR lpszImagePath, ImageReport* pReport);
+    // TRUE when lpszImagePath holds the finished image, read-only when
+    // bReadOnly; FALSE with pReport->strProblem, nothing new left behind
+    // and an older image untouched. An older read-only image is replaced
+    // all the same: the attribute protects it from the machine it serves.
+    static BOOL Write(const FloppyFiles& files, LPCSTR lpszImagePath, ImageReport* pReport,
+                      const FloppyFormat& format = FloppyFormat::Standard(), BOOL bReadOnly = FALSE);
 
     // What becomes of the target while it is written.
     static CString TemporaryPath(LPCSTR lpszImagePath) { return CString(lpszImagePath) + ".tmp"; }

@@ -7,12 +7,9 @@
 #include "../package/FatTime.h"
 #include "../package/PackageCheck.h"
 
-using namespace Fat12;
-
 namespace {
-const int kFatSectors = 9;
-const int kRootOffset = (1 + 2 * kFatSectors) * kSectorBytes;
-const int kDataOffset = kFirstDataSector * kSectorBytes;
+const int kSectorBytes = FloppyFormat::kSectorBytes;
+const int kEntryBytes = FloppyFormat::kEntryBytes;
 const BYTE kAttrArchive = 0x20, kAttrVolume = 0x08, kAttrDirectory = 0x10, kAttrLongName = 0x0F;
 const int kLongNameChars = 255;
 
@@ -76,7 +73,8 @@ int OemChar(WCHAR wch, BYTE* pOut, bool* pbLossy)
 }
 }  // namespace
 
-Fat12Image::Fat12Image() : m_pImage(static_cast<BYTE*>(calloc(kImageBytes, 1)))
+Fat12Image::Fat12Image(const FloppyFormat& format)
+    : m_format(format), m_pImage(static_cast<BYTE*>(calloc(format.ImageBytes(), 1)))
 {
     if (m_pImage == NULL)
         AfxThrowMemoryException();
@@ -85,22 +83,22 @@ Fat12Image::Fat12Image() : m_pImage(static_cast<BYTE*>(calloc(kImageBytes, 1)))
     memcpy(boot, jump, 3);
     memcpy(boot + 3, "MSWIN4.1", 8);
     PutWord(boot + 11, kSectorBytes);
-    boot[13] = 1;                // sectors per cluster
+    boot[13] = static_cast<BYTE>(format.nSectorsPerCluster);
     PutWord(boot + 14, 1);       // reserved sectors: the boot sector
     boot[16] = 2;                // FATs
-    PutWord(boot + 17, kRootEntries);
-    PutWord(boot + 19, kImageBytes / kSectorBytes);
-    boot[21] = 0xF0;             // media: 3.5" 1.44 MB
-    PutWord(boot + 22, kFatSectors);
-    PutWord(boot + 24, 18);      // sectors per track
-    PutWord(boot + 26, 2);       // heads
+    PutWord(boot + 17, static_cast<WORD>(format.nRootEntries));
+    PutWord(boot + 19, static_cast<WORD>(format.TotalSectors()));
+    boot[21] = format.nMedia;
+    PutWord(boot + 22, static_cast<WORD>(format.nFatSectors));
+    PutWord(boot + 24, static_cast<WORD>(format.nSectorsPerTrack));
+    PutWord(boot + 26, static_cast<WORD>(format.nHeads));
     boot[38] = 0x29;             // the extended block follows
     memcpy(boot + 43, "NO NAME    FAT12   ", 19);
     memcpy(boot + 62, kBootCode, sizeof(kBootCode));
     memcpy(boot + 0x60, kBootMessage, sizeof(kBootMessage));
     boot[510] = 0x55;
     boot[511] = 0xAA;
-    SetFat(0, 0xFF0);  // the media byte
+    SetFat(0, 0xF00 | format.nMedia);
     SetFat(1, 0xFFF);
 }
 
@@ -112,7 +110,7 @@ Fat12Image::~Fat12Image()
 void Fat12Image::SetFat(int nCluster, int nValue)
 {
     for (int nFat = 0; nFat < 2; ++nFat) {
-        BYTE* p = m_pImage + (1 + nFat * kFatSectors) * kSectorBytes + nCluster * 3 / 2;
+        BYTE* p = m_pImage + m_format.FatOffset(nFat) + nCluster * 3 / 2;
         if (nCluster & 1) {
             p[0] = static_cast<BYTE>((p[0] & 0x0F) | ((nValue << 4) & 0xF0));
             p[1] = static_cast<BYTE>(nValue >> 4);
@@ -233,8 +231,8 @@ BOOL Fat12Image::AddFile(const CString& strName, ULONGLONG nSize, const FILETIME
     int nEntries = PackageCheck::DirectoryEntriesFor(strName);
     WCHAR longName[kLongNameChars + 1];
     int nLongChars = ::MultiByteToWideChar(CP_ACP, 0, strName, -1, longName, kLongNameChars + 1) - 1;
-    ULONGLONG nClusters = (nSize + kSectorBytes - 1) / kSectorBytes;
-    if (nLongChars < 1 || m_nRootUsed + nEntries > kRootEntries ||
+    ULONGLONG nClusters = m_format.Rounded(nSize) / m_format.ClusterBytes();
+    if (nLongChars < 1 || m_nRootUsed + nEntries > m_format.nRootEntries ||
         nClusters > static_cast<ULONGLONG>(GetFreeClusters()))
         return FALSE;
 
@@ -253,7 +251,7 @@ BOOL Fat12Image::AddFile(const CString& strName, ULONGLONG nSize, const FILETIME
     if (shortName[0] == 0xE5)
         shortName[0] = 0x05;  // E5h marks a deleted entry
 
-    BYTE* entry = m_pImage + kRootOffset + m_nRootUsed * kEntryBytes;
+    BYTE* entry = m_pImage + m_format.RootOffset() + m_nRootUsed * kEntryBytes;
     BYTE nChecksum = ShortNameChecksum(shortName);
     // The long name's pieces come last to first, the last piece marked.
     static const int kCharOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
@@ -287,7 +285,7 @@ BOOL Fat12Image::AddFile(const CString& strName, ULONGLONG nSize, const FILETIME
         int nCluster = m_nNextCluster + static_cast<int>(i);
         SetFat(nCluster, i + 1 == nClusters ? 0xFFF : nCluster + 1);
     }
-    *ppData = m_pImage + kDataOffset + (m_nNextCluster - 2) * kSectorBytes;
+    *ppData = m_pImage + m_format.FirstDataSector() * kSectorBytes + (m_nNextCluster - 2) * m_format.ClusterBytes();
     m_nNextCluster += static_cast<int>(nClusters);
     m_nRootUsed += nEntries;
     m_shortNames.Add(alias);
@@ -300,7 +298,7 @@ const BYTE* Fat12Image::GetBytes()
     // from what the disk holds, so every disk of a set has its own and the
     // same set always gives the same images.
     DWORD dwSerial = 2166136261u;
-    for (int i = kSectorBytes; i < kDataOffset; ++i)
+    for (int i = kSectorBytes; i < m_format.FirstDataSector() * kSectorBytes; ++i)
         dwSerial = (dwSerial ^ m_pImage[i]) * 16777619u;
     PutDword(m_pImage + 39, dwSerial);
     return m_pImage;
@@ -317,15 +315,29 @@ BOOL Fat12ImageFile::Open(DWORD* pdwError)
     m_hFile = ::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, NULL);
     DWORD dwRead = 0;
-    if (m_hFile == INVALID_HANDLE_VALUE || !::ReadFile(m_hFile, m_head, sizeof(m_head), &dwRead, NULL)) {
+    if (m_hFile == INVALID_HANDLE_VALUE || !::ReadFile(m_hFile, m_head, kSectorBytes, &dwRead, NULL)) {
         *pdwError = ::GetLastError();
         return FALSE;
     }
-    DWORD dwHigh = 0;
-    if (dwRead != sizeof(m_head) || ::GetFileSize(m_hFile, &dwHigh) != kImageBytes || dwHigh != 0 ||
-        m_head[510] != 0x55 || m_head[511] != 0xAA || GetWord(m_head + 11) != kSectorBytes ||
-        m_head[13] != 1 || GetWord(m_head + 17) != kRootEntries || GetWord(m_head + 22) != kFatSectors) {
+    // The format whose boot sector this is, and whose size the file has.
+    DWORD dwHigh = 0, dwSize = ::GetFileSize(m_hFile, &dwHigh);
+    m_pFormat = NULL;
+    for (const FloppyFormat& format : FloppyFormats::kAll) {
+        if (dwRead == static_cast<DWORD>(kSectorBytes) && dwSize == format.ImageBytes() && dwHigh == 0 &&
+            m_head[510] == 0x55 && m_head[511] == 0xAA && GetWord(m_head + 11) == kSectorBytes &&
+            m_head[13] == format.nSectorsPerCluster && GetWord(m_head + 14) == 1 && m_head[16] == 2 &&
+            GetWord(m_head + 17) == format.nRootEntries && GetWord(m_head + 19) == format.TotalSectors() &&
+            m_head[21] == format.nMedia && GetWord(m_head + 22) == format.nFatSectors)
+            m_pFormat = &format;
+    }
+    if (m_pFormat == NULL) {
+        m_pFormat = &FloppyFormat::Standard();
         *pdwError = ERROR_FILE_CORRUPT;
+        return FALSE;
+    }
+    DWORD dwHeadBytes = m_pFormat->FirstDataSector() * kSectorBytes - kSectorBytes;
+    if (!::ReadFile(m_hFile, m_head + kSectorBytes, dwHeadBytes, &dwRead, NULL)) {
+        *pdwError = ::GetLastError();
         return FALSE;
     }
 
@@ -334,8 +346,8 @@ BOOL Fat12ImageFile::Open(DWORD* pdwError)
     Fat12RootFile file;
     int nPieces = 0;
     BYTE nChecksum = 0;
-    for (int i = 0; i < kRootEntries; ++i) {
-        const BYTE* entry = m_head + kRootOffset + i * kEntryBytes;
+    for (int i = 0; i < m_pFormat->nRootEntries; ++i) {
+        const BYTE* entry = m_head + m_pFormat->RootOffset() + i * kEntryBytes;
         if (entry[0] == 0)
             break;
         if (entry[0] == 0xE5)
@@ -394,7 +406,7 @@ int Fat12ImageFile::NextCluster(int nCluster) const
 int Fat12ImageFile::GetFreeClusters() const
 {
     int nFree = 0;
-    for (int nCluster = 2; nCluster < kClusters + 2; ++nCluster) {
+    for (int nCluster = 2; nCluster < m_pFormat->Clusters() + 2; ++nCluster) {
         if (NextCluster(nCluster) == 0)
             ++nFree;
     }
@@ -416,8 +428,9 @@ const Fat12RootFile* Fat12ImageFile::Find(LPCSTR lpszName) const
 BOOL Fat12ImageFile::ReadClusters(int nFirst, int nCount, BYTE* pBuffer, DWORD* pdwError)
 {
     DWORD dwRead = 0;
-    DWORD dwBytes = static_cast<DWORD>(nCount) * kSectorBytes;
-    if (::SetFilePointer(m_hFile, kDataOffset + (nFirst - 2) * kSectorBytes, NULL, FILE_BEGIN) ==
+    DWORD dwBytes = static_cast<DWORD>(nCount) * m_pFormat->ClusterBytes();
+    LONG nOffset = m_pFormat->FirstDataSector() * kSectorBytes + (nFirst - 2) * m_pFormat->ClusterBytes();
+    if (::SetFilePointer(m_hFile, nOffset, NULL, FILE_BEGIN) ==
             INVALID_SET_FILE_POINTER ||
         !::ReadFile(m_hFile, pBuffer, dwBytes, &dwRead, NULL)) {
         *pdwError = ::GetLastError();
@@ -451,22 +464,23 @@ BOOL Fat12FileReader::GetLastWriteTime(FILETIME* pTime)
 
 BOOL Fat12FileReader::ReadBlock(BYTE* pBuffer, UINT* pnRead, DWORD* pdwError)
 {
-    const int kBlockClusters = FileComparer::kBlockSize / kSectorBytes;
+    const int nClusterBytes = m_image.GetFormat().ClusterBytes();
+    const int nBlockClusters = FileComparer::kBlockSize / nClusterBytes;
     int nClusters = 0;
     UINT nBytes = 0;
     // Clusters that follow each other in the image are read in one go.
-    while (m_nLeft > 0 && nClusters < kBlockClusters) {
-        if (m_nCluster < 2 || m_nCluster >= kClusters + 2) {
+    while (m_nLeft > 0 && nClusters < nBlockClusters) {
+        if (m_nCluster < 2 || m_nCluster >= m_image.GetFormat().Clusters() + 2) {
             *pdwError = ERROR_FILE_CORRUPT;  // the chain ends before the file does
             return FALSE;
         }
         int nRun = 1;
         int nNext = m_image.NextCluster(m_nCluster);
-        UINT nRunBytes = m_nLeft < static_cast<DWORD>(kSectorBytes) ? m_nLeft : kSectorBytes;
-        while (nClusters + nRun < kBlockClusters && nNext == m_nCluster + nRun && m_nLeft > nRunBytes) {
+        UINT nRunBytes = m_nLeft < static_cast<DWORD>(nClusterBytes) ? m_nLeft : nClusterBytes;
+        while (nClusters + nRun < nBlockClusters && nNext == m_nCluster + nRun && m_nLeft > nRunBytes) {
             nNext = m_image.NextCluster(m_nCluster + nRun);
             ++nRun;
-            nRunBytes = m_nLeft < static_cast<DWORD>(nRun * kSectorBytes) ? m_nLeft : nRun * kSectorBytes;
+            nRunBytes = m_nLeft < static_cast<DWORD>(nRun * nClusterBytes) ? m_nLeft : nRun * nClusterBytes;
         }
         if (!m_image.ReadClusters(m_nCluster, nRun, pBuffer + nBytes, pdwError))
             return FALSE;

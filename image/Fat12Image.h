@@ -1,5 +1,6 @@
-// Fat12Image: a freshly formatted 1.44 MB floppy, built in memory, with
-// files put into its root as Windows 95 would write them there.
+// Fat12Image: a freshly formatted floppy of one of the FloppyFormat table's
+// formats, built in memory, with files put into its root as Windows 95
+// would write them there.
 // Fat12ImageFile: such an image on disk, read back: its root's files, its
 // free clusters. Fat12FileReader: one of its files, for FileComparer.
 #pragma once
@@ -8,20 +9,13 @@
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
 #include "../verify/FileComparer.h"
+#include "FloppyFormat.h"
 
-namespace Fat12 {
-constexpr DWORD kImageBytes = 1474560;  // 2,880 sectors of 512 bytes
-constexpr int kSectorBytes = 512;       // one sector to a cluster
-constexpr int kRootEntries = 224;
-constexpr int kClusters = 2847;
-constexpr int kFirstDataSector = 33;    // boot sector, two FATs of 9, 14 of root
-constexpr int kEntryBytes = 32;
-}  // namespace Fat12
 
 class Fat12Image {
 public:
-    // An empty floppy. Raises CMemoryException when the 1.44 MB are not there.
-    Fat12Image();
+    // An empty floppy. Raises CMemoryException when its bytes are not there.
+    explicit Fat12Image(const FloppyFormat& format = FloppyFormat::Standard());
     ~Fat12Image();
     Fat12Image(const Fat12Image&) = delete;
     Fat12Image& operator=(const Fat12Image&) = delete;
@@ -34,8 +28,10 @@ public:
                  BYTE** ppData);
 
     int GetRootEntriesUsed() const { return m_nRootUsed; }
-    int GetFreeClusters() const { return Fat12::kClusters - (m_nNextCluster - 2); }
-    // The whole image, kImageBytes long, its serial number set from what it holds.
+    int GetFreeClusters() const { return m_format.Clusters() - (m_nNextCluster - 2); }
+    const FloppyFormat& GetFormat() const { return m_format; }
+    // The whole image, the format's ImageBytes() long, its serial number
+    // set from what it holds.
     const BYTE* GetBytes();
 
 private:
@@ -46,6 +42,7 @@ private:
     BOOL IsShortNameTaken(const char shortName[11]) const;
     void SetFat(int nCluster, int nValue);
 
+    const FloppyFormat& m_format;
     BYTE* m_pImage;
     int m_nRootUsed = 0;
     int m_nNextCluster = 2;  // clusters are numbered from 2
@@ -68,12 +65,15 @@ public:
     Fat12ImageFile& operator=(const Fat12ImageFile&) = delete;
 
     // Reads the boot sector, the first FAT and the root. FALSE with the
-    // system's error code; ERROR_FILE_CORRUPT when it is no 1.44 MB image.
+    // system's error code; ERROR_FILE_CORRUPT when it is no image of a
+    // format of the table, as Fat12Image writes it.
     BOOL Open(DWORD* pdwError);
     // The files of the root in their order, long-name entries taken apart.
     const CArray<Fat12RootFile>& GetFiles() const { return m_files; }
     int GetRootEntriesUsed() const { return m_nRootUsed; }
     int GetFreeClusters() const;
+    // Valid once Open succeeded.
+    const FloppyFormat& GetFormat() const { return *m_pFormat; }
     // The file of that name (compared exactly, case included), or NULL.
     const Fat12RootFile* Find(LPCSTR lpszName) const;
 
@@ -84,7 +84,8 @@ public:
 private:
     CString m_strPath;
     HANDLE m_hFile = INVALID_HANDLE_VALUE;
-    BYTE m_head[Fat12::kFirstDataSector * Fat12::kSectorBytes];
+    const FloppyFormat* m_pFormat = &FloppyFormat::Standard();
+    BYTE m_head[FloppyFormats::MostHeadSectors() * FloppyFormat::kSectorBytes];
     CArray<Fat12RootFile> m_files;
     int m_nRootUsed = 0;
 };

@@ -74,7 +74,7 @@ int FindName(const CStringArray& names, const CString& strName)
 
 LONGLONG DiskReport::RoomLeft() const
 {
-    return static_cast<LONGLONG>(PackageCheck::kFloppyBytes) - static_cast<LONGLONG>(nFloppyBytes);
+    return static_cast<LONGLONG>(nCapacity) - static_cast<LONGLONG>(nFloppyBytes);
 }
 
 int PackageCheck::DirectoryEntriesFor(const CString& strName)
@@ -101,6 +101,7 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
             continue;
         DiskReport report;
         report.strLabel.Format(IDS_DISK_LABEL, disks.m_nPosition, static_cast<LPCSTR>(strProduct));
+        report.nCapacity = m_pFormat->Capacity();
 
         // What lands on the floppy, by name: a later entry of the same name
         // overwrites the earlier file, one that cannot be copied lands nothing.
@@ -141,20 +142,20 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
 
         for (int i = 0; i < names.GetSize(); ++i) {
             report.nBytes += sizes[i];
-            report.nFloppyBytes += (sizes[i] + kClusterBytes - 1) / kClusterBytes * kClusterBytes;
+            report.nFloppyBytes += m_pFormat->Rounded(sizes[i]);
             report.nRootEntries += DirectoryEntriesFor(names[i]);
         }
-        if (report.nFloppyBytes > kFloppyBytes) {
+        if (report.RoomLeft() < 0) {
             CString strProblem;
             strProblem.Format(IDS_CHECK_TOO_BIG, static_cast<LPCSTR>(report.strLabel),
-                              static_cast<LPCSTR>(FormatByteCount(report.nFloppyBytes)),
-                              static_cast<LPCSTR>(FormatByteCount(report.nFloppyBytes - kFloppyBytes)));
+                              static_cast<LPCSTR>(FormatByteCount(report.nFloppyBytes)), m_pFormat->lpszCheckName,
+                              static_cast<LPCSTR>(FormatByteCount(-report.RoomLeft())));
             m_problems.Add(strProblem);
         }
-        if (report.nRootEntries > kRootEntries) {
+        if (report.nRootEntries > m_pFormat->nRootEntries) {
             CString strProblem;
             strProblem.Format(IDS_CHECK_TOO_MANY_NAMES, static_cast<LPCSTR>(report.strLabel),
-                              report.nRootEntries);
+                              report.nRootEntries, m_pFormat->nRootEntries, m_pFormat->lpszCheckName);
             m_problems.Add(strProblem);
         }
         m_disks.Add(report);

@@ -1,10 +1,12 @@
 // PackageCheck: what each disk of a loaded package will take on a blank
-// 1.44 MB floppy, and every problem that would stop a disk from being
-// written as the package list means it. Run by the wizard before the first
-// floppy is asked for, and by the console checker; it never writes.
+// floppy (1.44 MB, the wizard's, or another format of the table), and
+// every problem that would stop a disk from being written as the package
+// list means it. Run by the wizard before the first floppy is asked for,
+// and by the console checker; it never writes.
 #pragma once
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
+#include "../image/FloppyFormat.h"
 #include "PackageInfo.h"
 
 struct DiskReport {
@@ -13,6 +15,7 @@ struct DiskReport {
     ULONGLONG nBytes = 0;         // bytes of the files that land on the floppy
     ULONGLONG nFloppyBytes = 0;   // the same, each file rounded up to whole clusters
     int nRootEntries = 0;         // directory entries, long-name ones included
+    ULONGLONG nCapacity = FloppyFormat::Standard().Capacity();  // of the floppy checked for
 
     // Negative when the files do not fit.
     LONGLONG RoomLeft() const;
@@ -20,11 +23,10 @@ struct DiskReport {
 
 class PackageCheck {
 public:
-    // A formatted 1.44 MB floppy: 2,847 clusters of 512 bytes, and a root
-    // directory of 224 entries in which all of a disk's files land.
-    static constexpr ULONGLONG kFloppyBytes = 1457664;
-    static constexpr int kClusterBytes = 512;
-    static constexpr int kRootEntries = 224;
+    // Checks for floppies of that format: its clusters, and a root
+    // directory in which all of a disk's files land.
+    explicit PackageCheck(const FloppyFormat& format = FloppyFormat::Standard()) : m_pFormat(&format) {}
+    const FloppyFormat& GetFormat() const { return *m_pFormat; }
 
     // Checks the disks of the package (only the chosen ones when
     // bChosenOnly) against the files below lpszImagesDir, which is used as
@@ -40,6 +42,9 @@ public:
 
     CArray<DiskReport> m_disks;
     CStringArray m_problems;  // one sentence each, starting with the disk's label
+
+private:
+    const FloppyFormat* m_pFormat;
 };
 
 // 1457664 as "1,457,664": how the checker writes byte counts.

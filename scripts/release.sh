@@ -155,10 +155,40 @@ load, the command is wrong or memory ran out, and nothing half-written is
 left; 3 an image file could not be written.
 
 An image file can be used as it is by emulators and virtual machines (as
-their floppy drive A:) and by USB floppy emulators (copy the .img files
-onto their USB stick). To make a real floppy of one, write the image onto
+their floppy drive A:); for USB floppy emulators, see /gotek below. To make a real floppy of one, write the image onto
 a blank 1.44 MB floppy with any disk-image tool, sector by sector; on
 Linux: dd if="Disk 1 - Corvela.img" of=/dev/fd0 bs=18k.
+
+Other floppy formats: QvImage /format F writes the images, and QvCheck
+/format F checks the set, for floppies of F KB instead of 1.44 MB.
+Quorvane itself writes 1.44 MB floppies only.
+
+    F      floppy                        room for files  cluster  root entries
+    720    3.5" double density             730,112 bytes  1 KB     112
+    1200   5.25" high density            1,213,952 bytes  512      224
+    1440   3.5" high density (default)   1,457,664 bytes  512      224
+    1680   3.5", 21 sectors a track      1,716,224 bytes  2 KB     16
+    2880   3.5" extra density            2,931,712 bytes  1 KB     240
+
+    QvCheck /format 720          does the set fit 720 KB floppies?
+    QvImage /format 1680         1.68 MB images
+
+A name that is not a plain upper-case 8.3 name takes two or more root
+entries; on a 1.68 MB floppy, whose root holds 16, that counts.
+
+For a USB floppy emulator, let QvImage lay out its stick (here E:):
+
+    QvImage /gotek E:\\                  Disk 1 as DSKA0000.IMG, Disk 2 as
+                                        DSKA0001.IMG, and so on
+    QvImage /gotek E:\\ /disk 2 /disk 1  the slots in the order chosen
+    QvImage /gotek E:\\ /protect         read-only (write-protected) images
+
+The emulator finds images by number when FF.CFG at the stick's root says
+nav-mode = indexed. QvImage writes an FF.CFG with that line where there is
+none; one that is there is left as it is, and QvImage says whether it
+needs the line. DISKS.TXT on the stick says which disk is in which slot.
+DSKA*.IMG files of an earlier set are named, never deleted. A disk that
+does not fit leaves the stick as it was, /force or not.
 
 For batch files, Quorvane.exe's exit code is 0 when the wizard ended on its
 last page (every chosen disk written), 1 when the user quit, and 2 when it

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# QvImage's images as independent readers see them: fsck.fat -n finds each
-# one clean, mtools reads back every file with its source's bytes and time
-# and counts the free bytes QvImage reported; and what QvImage refuses,
-# leaving nothing behind.
+# QvImage's images as independent readers see them, in every floppy format:
+# fsck.fat -n finds each one clean, minfo finds the format's geometry, mtools
+# reads back every file with its source's bytes and time and counts the free
+# bytes QvImage reported; what QvImage refuses, leaving nothing behind; and
+# the numbered slots it lays out for a USB floppy emulator.
 #
 #   tests/check-qvimage.sh ARCH QvImage.exe       (WINEPREFIX from the caller)
 set -euo pipefail
@@ -51,18 +52,21 @@ file() {
 # qvimage ARGS...: runs QvImage in $dir/out; sets status and output.
 qvimage() {
   status=0
-  output=$(cd "$dir/out" && "$here/../scripts/wine-exec.sh" "$arch" "$dir/QvImage.exe" "$@" 2>&1 | tr -d '\r') || status=$?
+  output=$(cd "$dir/out" && "$here/../scripts/wine-exec.sh" "$arch" "$dir/QvImage.exe" "$@" 2>&1 </dev/null | tr -d '\r') ||
+    status=$?
 }
 expect_status() {
   [ "$status" -eq "$1" ] || fail "exit $status, expected $1; it said:"$'\n'"$output"
 }
+commas() { sed ':a; s/\B[0-9]\{3\}\>/,&/; ta' <<<"$1"; }
 says() { grep -qF -- "$1" <<<"$output" || fail "did not say \"$1\"; it said:"$'\n'"$output"; }
 
-# image DISK NAME|ENTRY...: the disk's image is clean under fsck.fat, holds
-# exactly these files (scripts/image-check.sh), and has the free bytes
-# QvImage reported.
+# image DISK|PATH NAME|ENTRY...: the image of disk DISK in $dir/out (or
+# the one at PATH) is clean under fsck.fat, holds exactly these files
+# (scripts/image-check.sh), and has the free bytes QvImage reported.
 image() {
   local img="$dir/out/Disk $1 - Corvela.img" difference
+  [[ $1 =~ ^[0-9]+$ ]] || img=$1
   shift
   [ -f "$img" ] || { fail "no $(basename "$img")"; return; }
   fsck.fat -n "$img" >"$work/fsck" 2>&1 || { fail "fsck.fat: $(cat "$work/fsck")"; }
@@ -70,7 +74,7 @@ image() {
     [ -z "$difference" ] || fail "$difference"
   done < <(image_differences "$img" "$dir" "$@")
   free=$(mdir -i "$img" :: | sed -n 's/ bytes free//p' | tr -d ' ')
-  said=$(sed -n "s/^$(basename "$img"): .* bytes used, \([0-9,]*\) free\$/\1/p" <<<"$output" | tr -d ,)
+  said=$(sed -n "s/^$(basename "$img")\( (.*)\)\{0,1\}: .* bytes used, \([0-9,]*\) free\$/\2/p" <<<"$output" | tr -d ,)
   [ "$free" = "$said" ] || fail "mdir counts ${free:-no} bytes free in $(basename "$img"), QvImage said ${said:-nothing}"
 }
 nothing_in() { [ -z "$(ls -A "$1")" ] || fail "left behind in $1: $(ls -A "$1" | tr '\n' ' ')"; }
@@ -165,6 +169,90 @@ listing=$(mdir -i "$img" ::)
 for line in "OLD      TXT       100 1980-01-01   0:00" "NEW      TXT       200 2107-12-31  23:59"; do
   grep -q "^$line" <<<"$listing" || fail "no \"$line\" in"$'\n'"$listing"
 done
+# Every format: a disk that fills the floppy to the byte beside an empty
+# file, a disk one byte over, refused; the geometry minfo reads is the
+# format's. For 1.68 MB, whose root has 16 entries, 16 taken by long names
+# fit and 17 are refused.
+#      format sectors/track sectors/cluster root FAT-sectors media sectors room name
+while read -r format spt spc root fat media sectors room name; do
+  cluster=$((spc * 512))
+  package "format-$format" "FULL.BIN" "empty.txt" -- "OVER.BIN"
+  file FULL.BIN "$room"
+  file empty.txt 0 "1999-12-31 23:59:58"
+  file OVER.BIN $((room + 1))
+  qvimage /format "$format" /force
+  expect_status 1
+  says "Disk 2 - Corvela.img is not written: its files take $(commas $((room + cluster))) bytes, $(commas $cluster) more than a $name floppy holds."
+  image 1 "FULL.BIN|FULL.BIN" "empty.txt|empty.txt"
+  img="$dir/out/Disk 1 - Corvela.img"
+  if [ -f "$img" ]; then
+    [ "$(stat -c %s "$img")" -eq $((sectors * 512)) ] || fail "$(stat -c %s "$img") bytes, not $((sectors * 512))"
+    got=$(minfo -i "$img" :: 2>/dev/null | sed -n 's/^\(sectors per track\|heads\|cylinders\|cluster size\|max available root directory slots\|sectors per fat\|media descriptor byte\|small size\): \([0-9a-fx]*\).*/\2/p' | tr '\n' ' ')
+    [ "$got" = "$spt 2 80 $spc $root $sectors $media $fat $spt 2 " ] || fail "minfo reads the geometry $got"
+  fi
+  [ ! -e "$dir/out/Disk 2 - Corvela.img" ] || fail "Disk 2 was written"
+done <<'FORMATS'
+720   9 2 112 3 0xf9 1440  730112  720 KB
+1200 15 1 224 7 0xf9 2400 1213952  1.2 MB
+1440 18 1 224 9 0xf0 2880 1457664  1.44 MB
+1680 21 4  16 3 0xf0 3360 1716224  1.68 MB
+2880 36 2 240 9 0xf0 5760 2931712  2.88 MB
+FORMATS
+names=() expected=()
+for i in 1 2 3 4 5; do names+=("Setup part number $i.cab"); expected+=("Setup part number $i.cab|Setup part number $i.cab"); done
+package root-1680 "${names[@]}" README.TXT -- "${names[@]}" README.TXT LICENSE.TXT
+for f in "${names[@]}" README.TXT LICENSE.TXT; do file "$f" 3000; done
+qvimage /format 1680 /force
+expect_status 1
+says "Disk 2 - Corvela: the files need 17 directory entries, more than the 16 of a 1.68MB floppy."
+says "Disk 2 - Corvela.img is not written: its files take 17 root directory entries, 1 more than a 1.68 MB floppy has."
+image 1 "${expected[@]}" "README.TXT|README.TXT"
+
+# The USB stick: slots in the order of /disk, the user's FF.CFG left as it
+# is, read-only images with /protect, an older slot named and kept. The
+# next run replaces the read-only images and writes FF.CFG where there is
+# none; a disk that does not fit leaves the stick as it was.
+case=gotek
+dir="$work/sample" stick="$work/sample/stick"
+mkdir "$stick"
+printf 'interface = shugart\r\n' >"$stick/FF.CFG"
+echo "another set's" >"$stick/DSKA0005.IMG"
+qvimage /gotek ../stick /disk 2 /disk 1 /protect
+expect_status 0
+image "$stick/DSKA0000.IMG" "data.cab|disk2/data.cab"
+image "$stick/DSKA0001.IMG" "setup.exe|disk1/setup.exe" "setup.ini|disk1/setup.ini"
+says "FF.CFG is already there and is left as it is: the emulator finds the disks by their numbers only with the line nav-mode = indexed in it."
+says "DSKA0005.IMG is not of this set and is left as it is"
+[ "$(cat "$stick/FF.CFG")" = $'interface = shugart\r' ] || fail "FF.CFG was changed"
+[ "$(cat "$stick/DSKA0005.IMG")" = "another set's" ] || fail "DSKA0005.IMG was changed"
+[ "$(tr -d '\r' <"$stick/DISKS.TXT")" = "Slot  Image         Disk
+0     DSKA0000.IMG  Disk 2 - Corvela
+1     DSKA0001.IMG  Disk 1 - Corvela" ] || fail "DISKS.TXT says"$'\n'"$(cat "$stick/DISKS.TXT")"
+for slot in 0 1; do
+  [[ $(stat -c %A "$stick/DSKA000$slot.IMG") = -r-?r-?r-? ]] || fail "DSKA000$slot.IMG is $(stat -c %A "$stick/DSKA000$slot.IMG")"
+done
+rm "$stick/FF.CFG"
+qvimage /gotek ../stick
+expect_status 0
+image "$stick/DSKA0000.IMG" "setup.exe|disk1/setup.exe" "setup.ini|disk1/setup.ini"
+[ "$(cat "$stick/FF.CFG")" = $'nav-mode = indexed\r' ] || fail "FF.CFG says $(cat "$stick/FF.CFG")"
+[ "$(ls "$stick" | tr '\n' ' ')" = "DISKS.TXT DSKA0000.IMG DSKA0001.IMG DSKA0005.IMG FF.CFG " ] ||
+  fail "the stick holds $(ls "$stick" | tr '\n' ' ')"
+[[ $(stat -c %A "$stick/DSKA0000.IMG") = -rw-* ]] || fail "DSKA0000.IMG is $(stat -c %A "$stick/DSKA0000.IMG")"
+# A configuration of the user's that has the setting, in its own words; a
+# set of one slot names the second of the one before.
+printf '# by hand\r\nNAV-MODE= Indexed  # numbered\r\n' >"$stick/FF.CFG"
+qvimage /gotek ../stick /disk 2
+expect_status 0
+says "FF.CFG is already there, with nav-mode = indexed."
+says "DSKA0001.IMG is not of this set and is left as it is"
+image "$stick/DSKA0000.IMG" "data.cab|disk2/data.cab"
+mkdir "$dir/small-stick"
+qvimage /gotek ../small-stick /format 720 /force
+expect_status 1
+says "DSKA0001.IMG (Disk 2 - Corvela) is not written: its files take 1,261,568 bytes, 531,456 more than a 720 KB floppy holds."
+says "No image was written: on the stick every disk of the set needs its slot."
+nothing_in "$dir/small-stick"
 
 # What does not load, or cannot be written, leaves nothing behind.
 package broken "a.txt"

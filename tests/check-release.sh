@@ -39,7 +39,8 @@ file "$imager" | grep -q 'PE32 executable (console) Intel 80386' || { file "$ima
 
 readme=$(echo "$work"/x/*/README.txt)
 grep -q $'\r$' "$readme" || { echo "README.txt lacks Windows line ends"; exit 1; }
-for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "486 or any later processor" "QvImage /out"; do
+for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "486 or any later processor" "QvImage /out" \
+  "QvImage /format 1680" "QvCheck /format 720" "QvImage /gotek" "nav-mode = indexed"; do
   grep -q "$system" "$readme" || { echo "README.txt does not mention $system"; exit 1; }
 done
 if grep -q "Vista" "$readme"; then

@@ -1,10 +1,11 @@
 // QvCheck: checks a package before any floppy is written. Reads the
 // package list and Quorvane.ini exactly as the wizard does, prints what
-// each disk will take on a 1.44 MB floppy and every problem found, and
-// writes nothing.
+// each disk will take on a 1.44 MB floppy (or one of another format) and
+// every problem found, and writes nothing.
 //
-//   QvCheck [LIST]      LIST beside the program (default packlist.ini),
-//                       or a full path
+//   QvCheck [LIST] [/format F]
+//                       LIST beside the program (default packlist.ini),
+//                       or a full path; F a format of QvImage's, 1440 if none
 //   QvCheck [LIST] /verify D: [/disk N]
 //                       reads the floppy in drive D: and compares it with
 //                       the disk it holds (found by its files), or disk N
@@ -18,6 +19,7 @@
 #include <cstring>
 
 #include "ConsoleTool.h"
+#include "image/FloppyFormat.h"
 #include "package/FatTime.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
@@ -65,17 +67,20 @@ void PrintTimesOutOfRange(DiskInfo* pDisk, const CString& strImagesDir)
     }
 }
 
-int Check(const CString& strListPath)
+int Check(const CString& strListPath, const FloppyFormat* pFormat)
 {
     PackageInfo package;
     if (!LoadPackageList(strListPath, &package))
         return kNotLoaded;
 
     CString strImagesDir = package.GetDiskImagesDir();
-    PackageCheck check;
+    PackageCheck check(pFormat != NULL ? *pFormat : FloppyFormat::Standard());
     check.Run(&package, strImagesDir, FALSE);
 
-    printf("%s\n", static_cast<LPCSTR>(package.GetName()));
+    if (pFormat != NULL)
+        printf("%s, on %s floppies\n", static_cast<LPCSTR>(package.GetName()), pFormat->lpszName);
+    else
+        printf("%s\n", static_cast<LPCSTR>(package.GetName()));
     DiskCursor disks(&package);
     DiskInfo* pDisk = NULL;
     for (int i = 0; i < check.m_disks.GetSize() && disks.Next(&pDisk); ++i) {
@@ -213,9 +218,11 @@ bool IsDriveName(const char* arg)
 }
 
 const char kUsage[] =
-    "Usage: QvCheck [LIST] [/verify D: [/disk N]]\n"
+    "Usage: QvCheck [LIST] [/format F | /verify D: [/disk N]]\n"
     "Checks the package list LIST (default packlist.ini beside QvCheck, as the\n"
     "wizard finds it) and the disk image files it names, and writes nothing.\n"
+    "With /format, checks for floppies of F KB, one of 720, 1200, 1440, 1680 or\n"
+    "2880 (the wizard writes 1440 only).\n"
     "With /verify, reads the floppy in drive D: and compares it with the disk it\n"
     "holds, found by its files, or with disk N.\n"
     "Exit code: 0 clean, 1 problems found, 2 the list does not load, the\n"
@@ -225,10 +232,20 @@ const char kUsage[] =
 class CheckCommandLine : public ToolCommandLine {
 public:
     char m_chDrive = '\0';  // upper case; none: check the package
+    const FloppyFormat* m_pFormat = NULL;  // none: the wizard's 1.44 MB
 
 protected:
     int OnSwitch(LPCSTR lpszSwitch, LPCSTR lpszValue, CString* pError) override
     {
+        if (lstrcmpiA(lpszSwitch, "/format") == 0) {
+            m_pFormat = lpszValue != NULL ? FloppyFormat::Find(lpszValue) : NULL;
+            if (m_pFormat == NULL) {
+                pError->Format("/format %s: not one of %s.", lpszValue != NULL ? lpszValue : "",
+                               FloppyFormat::Choices());
+                return -1;
+            }
+            return 1;
+        }
         if (lstrcmpiA(lpszSwitch, "/verify") != 0)
             return -1;
         if (lpszValue == NULL || !IsDriveName(lpszValue)) {
@@ -243,22 +260,22 @@ protected:
 
 int main(int argc, char** argv)
 {
-    CheckCommandLine command;
-    CString strError;
-    if (!command.Parse(argc, argv, &strError))
-        return CommandLineWrong(strError, kUsage);
-    if (command.m_bHelp) {
-        printf("%s", kUsage);
-        return kClean;
+    printf("%s\n", static_cast<LPCSTR>(package.GetName()));
+    DiskCursor disks(&package);
+    DiskInfo* pDisk = NULL;
+    for (int i = 0; i < check.m_disks.GetSize() && disks.Next(&pDisk); ++i) {
     }
     if (!command.m_disks.IsEmpty() && command.m_chDrive == '\0')
         return CommandLineWrong("/disk goes with /verify.", kUsage);
     if (command.m_disks.GetSize() > 1)
         return CommandLineWrong("/verify reads one disk: one /disk at most.", kUsage);
+    // A floppy in a drive has the format it has.
+    if (command.m_pFormat != NULL && command.m_chDrive != '\0')
+        return CommandLineWrong("/format does not go with /verify.", kUsage);
     int nDisk = command.m_disks.IsEmpty() ? 0 : command.m_disks[0];
     int nResult = RunTool([&] {
         CString strListPath = PackageListPath(command.m_strList);
-        return command.m_chDrive != '\0' ? Verify(strListPath, command.m_chDrive, nDisk) : Check(strListPath);
+        return command.m_chDrive != '\0' ? Verify(strListPath, command.m_chDrive, nDisk) : Check(strListPath, command.m_pFormat);
     });
     fflush(stdout);
     return nResult;

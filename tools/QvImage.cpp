@@ -1,9 +1,11 @@
-// QvImage: writes each disk of a package as a 1.44 MB floppy image file,
-// holding what the wizard would leave on a freshly formatted floppy. It
-// finds the package list as QvCheck does, checks the package first, and
-// writes an image only when the whole of it was read back and compared.
+// QvImage: writes each disk of a package as a floppy image file (1.44 MB,
+// or another format of the table), holding what the wizard would leave on
+// a freshly formatted floppy. It finds the package list as QvCheck does,
+// checks the package first, and writes an image only when the whole of it
+// was read back and compared. For a USB floppy emulator it lays the images
+// out as numbered slots at the root of the emulator's stick.
 //
-//   QvImage [LIST] [/out DIR] [/disk N]... [/force]
+//   QvImage [LIST] [/out DIR | /gotek DIR] [/format F] [/protect] [/disk N]... [/force]
 //
 // Exit code: 0 every chosen disk written complete (with /force, despite
 // the problems), 1 problems found, a disk that does not fit, or one written
@@ -16,21 +18,31 @@
 
 #include "ConsoleTool.h"
 #include "image/DiskImageWriter.h"
+#include "image/FloppyFormat.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
+#include "verify/FileComparer.h"
 #include "verify/FloppyFiles.h"
 
 namespace {
 const int kWritten = kToolClean, kProblems = kToolProblems, kNotLoaded = kToolNotLoaded, kNotWritten = 3;
 
 const char kUsage[] =
-    "Usage: QvImage [LIST] [/out DIR] [/disk N]... [/force]\n"
+    "Usage: QvImage [LIST] [/out DIR | /gotek DIR] [/format F] [/protect]\n"
+    "               [/disk N]... [/force]\n"
     "Writes each disk of the package list LIST (default packlist.ini beside\n"
-    "QvImage, as the wizard finds it) as a 1.44 MB floppy image file,\n"
+    "QvImage, as the wizard finds it) as a floppy image file,\n"
     "\"Disk N - Name.img\", in DIR (default: the current directory).\n"
-    "  /disk N   only disk N (as the wizard numbers them); may be repeated\n"
-    "  /force    write the disks that fit even when the package has problems\n"
+    "  /format F  floppies of F KB: 720, 1200, 1440 (the default), 1680, 2880\n"
+    "  /gotek DIR for a USB floppy emulator: the disks as DSKA0000.IMG,\n"
+    "             DSKA0001.IMG, ... in DIR, the root of its stick, with FF.CFG\n"
+    "             (nav-mode = indexed, if none is there) and DISKS.TXT\n"
+    "  /protect   makes the images read-only, write-protected on an emulator\n"
+    "  /disk N    only disk N (as the wizard numbers them); may be repeated,\n"
+    "             and the disks are written (and /gotek's slots numbered) in\n"
+    "             that order\n"
+    "  /force     write the disks that fit even when the package has problems\n"
     "Exit code: 0 every disk written complete, 1 problems found, a disk left\n"
     "out or written without some of its files, 2 the list does not load, the\n"
     "command is wrong or memory ran out, 3 an image could not be written.\n";
@@ -38,14 +50,46 @@ const char kUsage[] =
 class ImageCommandLine : public ToolCommandLine {
 public:
     CString m_strOutDir;
+    const FloppyFormat* m_pFormat = &FloppyFormat::Standard();
     bool m_bForce = false;
+    bool m_bSlots = false;  // /gotek: m_strOutDir is the root of an emulator's stick
+    bool m_bProtect = false;
 
 protected:
     int OnSwitch(LPCSTR lpszSwitch, LPCSTR lpszValue, CString* pError) override
     {
-        if (lstrcmpiA(lpszSwitch, "/force") == 0) {
-            m_bForce = true;
+        if (lstrcmpiA(lpszSwitch, "/force") == 0 || lstrcmpiA(lpszSwitch, "/protect") == 0) {
+            (lstrcmpiA(lpszSwitch, "/force") == 0 ? m_bForce : m_bProtect) = true;
             return 0;
+        }
+        bool bOut = lstrcmpiA(lpszSwitch, "/out") == 0, bSlots = lstrcmpiA(lpszSwitch, "/gotek") == 0;
+        if (!bOut && !bSlots && lstrcmpiA(lpszSwitch, "/format") != 0)
+            return -1;
+        if (lpszValue == NULL) {
+            pError->Format("%s needs a value.", lpszSwitch);
+            return -1;
+        }
+        if (!bOut && !bSlots) {
+            m_pFormat = FloppyFormat::Find(lpszValue);
+            if (m_pFormat == NULL) {
+                pError->Format("/format %s: not a floppy format; one of %s.", lpszValue, FloppyFormat::Choices());
+                return -1;
+            }
+            return 1;
+        }
+        if (m_bOutGiven) {
+            pError->Format("%s: there is already an output directory.", lpszSwitch);
+            return -1;
+        }
+        m_bOutGiven = true;
+        m_strOutDir = lpszValue;
+        m_bSlots = bSlots;
+        return 1;
+    }
+
+private:
+    bool m_bOutGiven = false;
+};
         }
         if (lstrcmpiA(lpszSwitch, "/out") != 0)
             return -1;
@@ -101,13 +145,141 @@ bool ListFloppyFiles(DiskInfo* pDisk, const CString& strImagesDir, FloppyFiles* 
     return true;
 }
 
+// TRUE when the disk fits the format; FALSE when it says why not.
+bool SaysWhetherItFits(const DiskReport& disk, const FloppyFormat& format, LPCSTR lpszImage)
+{
+    if (disk.RoomLeft() < 0)
+        printf("%s is not written: its files take %s bytes, %s more than a %s floppy holds.\n", lpszImage,
+               static_cast<LPCSTR>(FormatByteCount(disk.nFloppyBytes)),
+               static_cast<LPCSTR>(FormatByteCount(-disk.RoomLeft())), format.lpszName);
+    else if (disk.nRootEntries > format.nRootEntries)
+        printf("%s is not written: its files take %d root directory entries, %d more than a %s floppy has.\n",
+               lpszImage, disk.nRootEntries, disk.nRootEntries - format.nRootEntries, format.lpszName);
+    else
+        return true;
+    return false;
+}
+
+// The emulator's firmware finds images by number, from slot 0 on.
+CString SlotName(int nSlot)
+{
+    CString strName;
+    strName.Format("DSKA%04d.IMG", nSlot);
+    return strName;
+}
+
+// An error code, or NO_ERROR when lpszPath holds exactly strText.
+DWORD WriteTextFile(LPCSTR lpszPath, const CString& strText, DWORD dwCreation)
+{
+    HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, dwCreation, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return ::GetLastError();
+    DWORD dwWritten = 0;
+    BOOL bWritten = ::WriteFile(hFile, static_cast<LPCSTR>(strText), strText.GetLength(), &dwWritten, NULL) &&
+                    dwWritten == static_cast<DWORD>(strText.GetLength());
+    DWORD dwError = bWritten ? NO_ERROR : ::GetLastError();
+    if (!::CloseHandle(hFile) && bWritten)
+        dwError = ::GetLastError();
+    return bWritten || dwError != NO_ERROR ? dwError : ERROR_DISK_FULL;
+}
+
+// Whether a configuration file sets nav-mode = indexed, its last word on
+// it counting; spaces and case do not matter, a # starts a comment.
+bool SetsIndexedNavigation(LPCSTR lpszPath)
+{
+    HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    CString strText;
+    const DWORD kMostBytes = 1 << 20;
+    DWORD dwSize = ::GetFileSize(hFile, NULL), dwRead = 0;
+    if (dwSize > kMostBytes)
+        dwSize = kMostBytes;
+    BOOL bRead = ::ReadFile(hFile, strText.GetBuffer(dwSize), dwSize, &dwRead, NULL);
+    strText.ReleaseBuffer(bRead ? dwRead : 0);
+    ::CloseHandle(hFile);
+    bool bIndexed = false;
+    CString strLine;
+    for (int i = 0; i <= strText.GetLength(); ++i) {
+        char ch = i < strText.GetLength() ? strText[i] : '\n';
+        if (ch != '\n' && ch != '\r') {
+            if (ch != ' ' && ch != '\t')
+                strLine += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
+            continue;
+        }
+        int nComment = strLine.Find('#');
+        if (nComment >= 0)
+            strLine = strLine.Left(nComment);
+        if (strLine.Left(9) == "nav-mode=")
+            bIndexed = strLine == "nav-mode=indexed";
+        strLine.Empty();
+    }
+    return bIndexed;
+}
+
+// FF.CFG, DISKS.TXT and a word on the slots of an earlier set, once the
+// first slots hold the disks of these labels.
+int FinishSlots(const CString& strDir, const CStringArray& labels)
+{
+    CString strConfig = strDir + "FF.CFG";
+    if (::GetFileAttributesA(strConfig) == INVALID_FILE_ATTRIBUTES) {
+        DWORD dwError = WriteTextFile(strConfig, "nav-mode = indexed\r\n", CREATE_NEW);
+        if (dwError != NO_ERROR) {
+            printf("FF.CFG is not written: %s.\n", static_cast<LPCSTR>(SystemErrorText(dwError)));
+            return kNotWritten;
+        }
+        printf("FF.CFG: nav-mode = indexed\n");
+    } else if (SetsIndexedNavigation(strConfig)) {
+        printf("FF.CFG is already there, with nav-mode = indexed.\n");
+    } else {
+        // The user's configuration: never changed, only named.
+        printf("FF.CFG is already there and is left as it is: the emulator finds the disks by their "
+               "numbers only with the line nav-mode = indexed in it.\n");
+    }
+
+    CString strMap = "Slot  Image         Disk\r\n";
+    for (int i = 0; i < labels.GetSize(); ++i) {
+        CString strLine;
+        strLine.Format("%-4d  %s  %s\r\n", i, static_cast<LPCSTR>(SlotName(i)), static_cast<LPCSTR>(labels[i]));
+        strMap += strLine;
+    }
+    DWORD dwError = WriteTextFile(strDir + "DISKS.TXT", strMap, CREATE_ALWAYS);
+    if (dwError != NO_ERROR) {
+        printf("DISKS.TXT is not written: %s.\n", static_cast<LPCSTR>(SystemErrorText(dwError)));
+        return kNotWritten;
+    }
+    printf("DISKS.TXT: which disk is in which slot\n");
+
+    // Images this set did not replace may be another set's, or the user's.
+    CStringArray stale;
+    WIN32_FIND_DATAA found;
+    HANDLE hFind = ::FindFirstFileA(strDir + "DSKA*.IMG", &found);
+    for (BOOL bFound = hFind != INVALID_HANDLE_VALUE; bFound; bFound = ::FindNextFileA(hFind, &found)) {
+        bool bOurs = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        for (int i = 0; i < labels.GetSize() && !bOurs; ++i)
+            bOurs = lstrcmpiA(found.cFileName, SlotName(i)) == 0;
+        if (bOurs)
+            continue;
+        int nAt = stale.GetSize();
+        stale.Add(found.cFileName);
+        for (; nAt > 0 && lstrcmpiA(stale[nAt - 1], found.cFileName) > 0; --nAt)
+            stale[nAt] = stale[nAt - 1];
+        stale[nAt] = found.cFileName;
+    }
+    if (hFind != INVALID_HANDLE_VALUE)
+        ::FindClose(hFind);
+    for (int i = 0; i < stale.GetSize(); ++i)
+        printf("%s is not of this set and is left as it is; delete it if the emulator is not to show it.\n",
+               static_cast<LPCSTR>(stale[i]));
+    return kWritten;
+}
+
 int WriteImages(const ImageCommandLine& options)
 {
     PackageInfo package;
     if (!LoadPackageList(PackageListPath(options.m_strList), &package))
         return kNotLoaded;
 
-    // The disks asked for become the chosen ones, as on the wizard's page.
     int nDisks = 0;
     DiskCursor disks(&package);
     DiskInfo* pDisk = NULL;
@@ -120,15 +292,35 @@ int WriteImages(const ImageCommandLine& options)
             return kNotLoaded;
         }
     }
+    // The disks asked for become the chosen ones, as on the wizard's page,
+    // and are written in the order asked for, each once.
+    CArray<int> order;
+    for (int i = 0; i < options.m_disks.GetSize(); ++i) {
+        bool bTwice = false;
+        for (int j = 0; j < order.GetSize(); ++j)
+            bTwice |= order[j] == options.m_disks[i];
+        if (!bTwice)
+            order.Add(options.m_disks[i]);
+    }
+    for (int n = 1; options.m_disks.IsEmpty() && n <= nDisks; ++n)
+        order.Add(n);
+    CArray<DiskInfo*> diskOf;  // by number
+    CArray<int> reportOf;      // the check reports the chosen disks in disk order
+    diskOf.Add(NULL);
+    reportOf.Add(-1);
+    int nChosen = 0;
     disks.Reset();
     while (disks.Next(&pDisk)) {
-        pDisk->m_bChosen = options.m_disks.IsEmpty();
-        for (int i = 0; i < options.m_disks.GetSize(); ++i)
-            pDisk->m_bChosen |= options.m_disks[i] == disks.m_nPosition;
+        pDisk->m_bChosen = FALSE;
+        for (int i = 0; i < order.GetSize(); ++i)
+            pDisk->m_bChosen |= order[i] == disks.m_nPosition;
+        diskOf.Add(pDisk);
+        reportOf.Add(pDisk->m_bChosen ? nChosen++ : -1);
     }
 
     CString strImagesDir = package.GetDiskImagesDir();
-    PackageCheck check;
+    const FloppyFormat& format = *options.m_pFormat;
+    PackageCheck check(format);
     check.Run(&package, strImagesDir, TRUE);
     int nResult = kWritten;
     if (!check.IsClean()) {
@@ -142,42 +334,45 @@ int WriteImages(const ImageCommandLine& options)
     CString strOutDir = options.m_strOutDir;
     if (!strOutDir.IsEmpty() && strOutDir.Right(1) != "\\" && strOutDir.Right(1) != "/" && strOutDir.Right(1) != ":")
         strOutDir += "\\";
-    int nReport = 0;
-    disks.Reset();
-    while (disks.Next(&pDisk)) {
-        if (!pDisk->m_bChosen)
-            continue;
-        const DiskReport& disk = check.m_disks[nReport++];
-        CString strImage = ImageFileName(disk.strLabel);
-        if (disk.RoomLeft() < 0 || disk.nRootEntries > PackageCheck::kRootEntries) {
-            if (disk.RoomLeft() < 0)
-                printf("%s is not written: its files take %s bytes, %s more than a 1.44 MB floppy holds.\n",
-                       static_cast<LPCSTR>(strImage), static_cast<LPCSTR>(FormatByteCount(disk.nFloppyBytes)),
-                       static_cast<LPCSTR>(FormatByteCount(-disk.RoomLeft())));
-            else
-                printf("%s is not written: its files take %d root directory entries, %d more than a 1.44 MB floppy has.\n",
-                       static_cast<LPCSTR>(strImage), disk.nRootEntries,
-                       disk.nRootEntries - PackageCheck::kRootEntries);
+    CStringArray imageNames;
+    bool bAllFit = true;
+    for (int i = 0; i < order.GetSize(); ++i) {
+        const DiskReport& disk = check.m_disks[reportOf[order[i]]];
+        imageNames.Add(options.m_bSlots ? SlotName(i) + " (" + disk.strLabel + ")" : ImageFileName(disk.strLabel));
+        if (options.m_bSlots)
+            bAllFit &= SaysWhetherItFits(disk, format, imageNames[i]);
+    }
+    // A slot left empty would end the emulator's list of disks there.
+    if (!bAllFit) {
+        printf("No image was written: on the stick every disk of the set needs its slot.\n");
+        return kProblems;
+    }
+
+    CStringArray labels;  // of the slots written
+    for (int i = 0; i < order.GetSize(); ++i) {
+        const DiskReport& disk = check.m_disks[reportOf[order[i]]];
+        LPCSTR lpszImage = imageNames[i];
+        if (!options.m_bSlots && !SaysWhetherItFits(disk, format, lpszImage)) {
             nResult = kProblems;
             continue;
         }
-
         FloppyFiles files;
-        bool bIncomplete = ListFloppyFiles(pDisk, strImagesDir, &files);
+        bool bIncomplete = ListFloppyFiles(diskOf[order[i]], strImagesDir, &files);
         ImageReport report;
-        if (!DiskImageWriter::Write(files, strOutDir + strImage, &report)) {
-            printf("%s is not written: %s.\n", static_cast<LPCSTR>(strImage),
-                   static_cast<LPCSTR>(report.strProblem));
-            return kNotWritten;
+        CString strPath = strOutDir + (options.m_bSlots ? SlotName(i) : imageNames[i]);
+        if (!DiskImageWriter::Write(files, strPath, &report, format, options.m_bProtect)) {
+            printf("%s is not written: %s.\n", lpszImage, static_cast<LPCSTR>(report.strProblem));
+            nResult = kNotWritten;
+            break;
         }
-        printf("%s: %s bytes used, %s free\n", static_cast<LPCSTR>(strImage),
-               static_cast<LPCSTR>(FormatByteCount(report.nUsedBytes)),
+        labels.Add(disk.strLabel);
+        printf("%s: %s bytes used, %s free\n", lpszImage, static_cast<LPCSTR>(FormatByteCount(report.nUsedBytes)),
                static_cast<LPCSTR>(FormatByteCount(report.nFreeBytes)));
-        for (int i = 0; i < report.names.GetSize(); ++i)
-            printf("  %s  %s bytes\n", static_cast<LPCSTR>(report.names[i]),
-                   static_cast<LPCSTR>(FormatByteCount(report.sizes[i])));
+        for (int j = 0; j < report.names.GetSize(); ++j)
+            printf("  %s  %s bytes\n", static_cast<LPCSTR>(report.names[j]),
+                   static_cast<LPCSTR>(FormatByteCount(report.sizes[j])));
         if (bIncomplete) {
-            printf("%s lacks the files that cannot be read.\n", static_cast<LPCSTR>(strImage));
+            printf("%s lacks the files that cannot be read.\n", lpszImage);
             nResult = kProblems;
         }
         // The image and the check must count alike, or one of them is
@@ -185,11 +380,15 @@ int WriteImages(const ImageCommandLine& options)
         if (report.nUsedBytes != disk.nFloppyBytes || report.nRootEntries != disk.nRootEntries) {
             printf("%s does not agree with the package check: %s bytes and %d root entries used, "
                    "the check counted %s and %d.\n",
-                   static_cast<LPCSTR>(strImage), static_cast<LPCSTR>(FormatByteCount(report.nUsedBytes)),
-                   report.nRootEntries, static_cast<LPCSTR>(FormatByteCount(disk.nFloppyBytes)),
-                   disk.nRootEntries);
+                   lpszImage, static_cast<LPCSTR>(FormatByteCount(report.nUsedBytes)), report.nRootEntries,
+                   static_cast<LPCSTR>(FormatByteCount(disk.nFloppyBytes)), disk.nRootEntries);
             nResult = kProblems;
         }
+    }
+    if (options.m_bSlots && !labels.IsEmpty()) {
+        int nFinished = FinishSlots(strOutDir, labels);
+        if (nFinished != kWritten)
+            nResult = nFinished;
     }
     return nResult;
 }

@@ -64,6 +64,40 @@ TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
     EXPECT_EQ(0u, RunChecker(dir, "\"" + (faulty / "other.ini") + "\"").exitCode);
 }
 
+TEST(Checker, ChecksForTheFloppyFormatAsked)
+{
+    ProgramDir dir;
+    WriteCorvela(dir, 286720, 1210, 1261568);
+    const struct {
+        const char* args;
+        DWORD exitCode;
+        std::string output;  // empty: the usage
+    } cases[] = {
+        {"/format 720", 1,
+         "Corvela, on 720 KB floppies\r\n"
+         "  Disk 1 - Corvela: 2 files, 287,930 bytes, 288,768 on the floppy, 441,344 left\r\n"
+         "  Disk 2 - Corvela: 1 file, 1,261,568 bytes, 1,261,568 on the floppy, 531,456 too many\r\n"
+         "1 problem:\r\n"
+         "  Disk 2 - Corvela: the files take 1,261,568 bytes on a 720KB floppy, 531,456 more than it holds.\r\n"},
+        {"/format 1680", 0,
+         "Corvela, on 1.68 MB floppies\r\n"
+         "  Disk 1 - Corvela: 2 files, 287,930 bytes, 288,768 on the floppy, 1,427,456 left\r\n"
+         "  Disk 2 - Corvela: 1 file, 1,261,568 bytes, 1,261,568 on the floppy, 454,656 left\r\n"
+         "No problems found.\r\n"},
+        {"/format 360", 2, ""},
+        {"/format", 2, ""},
+        {"/format 720 /verify A:", 2, ""},
+    };
+    for (const auto& c : cases) {
+        CheckerRun run = RunChecker(dir, c.args);
+        EXPECT_EQ(c.exitCode, run.exitCode) << c.args;
+        if (c.output.empty())
+            EXPECT_EQ(0u, run.output.find("Usage: QvCheck")) << c.args << ": " << run.output;
+        else
+            EXPECT_EQ(c.output, run.output) << c.args;
+    }
+}
+
 TEST(Checker, AListThatDoesNotLoadNamesTheFirstRuleItBreaks)
 {
     const std::string head = "[Global]\r\nName=Corvela\r\n[Disks]\r\n";

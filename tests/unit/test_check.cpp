@@ -109,6 +109,54 @@ TEST(PackageCheck, TheRootDirectoryHolds224EntriesLongNamesIncluded)
         EXPECT_EQ(name.second, PackageCheck::DirectoryEntriesFor(name.first)) << name.first;
 }
 
+TEST(PackageCheck, EachFormatHoldsItsWholeClustersAndItsRootEntries)
+{
+    // Room and cluster sizes as fsck.fat and mformat count them.
+    const struct {
+        const char* format;
+        ULONGLONG room;
+        ULONGLONG cluster;
+        int rootEntries;
+        const char* name;
+    } rows[] = {
+        {"720", 730112, 1024, 112, "720KB"},    {"1200", 1213952, 512, 224, "1.2MB"},
+        {"1440", 1457664, 512, 224, "1.44MB"},  {"1680", 1716224, 2048, 16, "1.68MB"},
+        {"2880", 2931712, 1024, 240, "2.88MB"},
+    };
+    for (const auto& row : rows) {
+        const FloppyFormat* format = FloppyFormat::Find(row.format);
+        ASSERT_NE(nullptr, format) << row.format;
+        // Disk 1 fills the floppy, disk 2 is a byte over, disk 3 an entry
+        // over: 13-character names take two entries each, and one short name.
+        std::vector<std::string> names{"ODD.TXT"};
+        for (int i = 0; i < row.rootEntries / 2; ++i) {
+            char name[32];
+            wsprintfA(name, "Long name %03d", i);
+            names.push_back(name);
+        }
+        CheckedPackage p({{"FULL.BIN"}, {"OVER.BIN"}, names});
+        p.File("FULL.BIN", row.room);
+        p.File("OVER.BIN", row.room + 1);
+        for (const std::string& name : names)
+            p.File(name, 0);
+        PackageCheck check(*format);
+        check.Run(&p.package, p.images.Path().c_str(), FALSE);
+        ASSERT_EQ(3, check.m_disks.GetSize()) << row.format;
+        EXPECT_EQ(0, check.m_disks[0].RoomLeft()) << row.format;
+        EXPECT_EQ(-static_cast<LONGLONG>(row.cluster), check.m_disks[1].RoomLeft()) << row.format;
+        EXPECT_EQ(row.rootEntries + 1, check.m_disks[2].nRootEntries) << row.format;
+        ASSERT_EQ(2, check.m_problems.GetSize()) << row.format;
+        EXPECT_EQ("Disk 2 - Corvela: the files take " + std::string(FormatByteCount(row.room + row.cluster)) +
+                      " bytes on a " + row.name + " floppy, " + std::string(FormatByteCount(row.cluster)) +
+                      " more than it holds.",
+                  std::string(check.m_problems[0]));
+        EXPECT_EQ("Disk 3 - Corvela: the files need " + std::to_string(row.rootEntries + 1) +
+                      " directory entries, more than the " + std::to_string(row.rootEntries) + " of a " + row.name +
+                      " floppy.",
+                  std::string(check.m_problems[1]));
+    }
+}
+
 TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
 {
     CheckedPackage p({{"disk1\\setup.exe", "disk1\\setup.ini", "disk1\\missing.dll", "disk1",

@@ -152,3 +152,41 @@ TEST(DiskImageWriter, ALaterFileOfTheSameNameReplacesTheEarlier)
     Fat12FileReader copy(written, "setup.bin");
     EXPECT_EQ(kCompareSame, FileComparer::Compare((dir / "b\\SETUP.BIN").c_str(), copy).result);
 }
+
+TEST(DiskImageWriter, WritesEachFormatOverAReadOnlyOlderImage)
+{
+    const struct {
+        const char* format;
+        size_t bytes;
+        ULONGLONG used;  // 32,000 and 500 bytes in whole clusters
+        BOOL bReadOnly;
+    } rows[] = {
+        {"720", 737280, 32 * 1024 + 1024, TRUE},   {"1200", 1228800, 63 * 512 + 512, FALSE},
+        {"1440", 1474560, 63 * 512 + 512, TRUE},  {"1680", 1720320, 16 * 2048 + 2048, FALSE},
+        {"2880", 2949120, 32 * 1024 + 1024, TRUE},
+    };
+    TempDir dir;
+    FloppyFiles files;
+    files.Put("A.BIN", dir.Write("A.BIN", SampleBytes(32000, 1)).c_str());
+    files.Put("B.BIN", dir.Write("B.BIN", SampleBytes(500, 2)).c_str());
+    std::string image = dir / "DSKA0000.IMG";
+    for (const auto& row : rows) {
+        WriteFileBytes(image, "an older image, protected");
+        SetFileAttributesA(image.c_str(), FILE_ATTRIBUTE_READONLY);
+        ImageReport report;
+        EXPECT_TRUE(DiskImageWriter::Write(files, image.c_str(), &report, *FloppyFormat::Find(row.format),
+                                           row.bReadOnly))
+            << row.format << ": " << static_cast<LPCSTR>(report.strProblem);
+        DWORD dwAttributes = GetFileAttributesA(image.c_str());
+        SetFileAttributesA(image.c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::map<std::string, std::string> left = FilesIn(dir.Path());
+        EXPECT_EQ(3u, left.size()) << row.format << ": nothing else is left behind";
+        EXPECT_EQ(row.bytes, left["DSKA0000.IMG"].size()) << row.format;
+        EXPECT_EQ(row.used, report.nUsedBytes) << row.format;
+        EXPECT_EQ(row.bReadOnly, (dwAttributes & FILE_ATTRIBUTE_READONLY) != 0) << row.format;
+        Fat12ImageFile written(image.c_str());
+        DWORD dwError = 0;
+        ASSERT_TRUE(written.Open(&dwError)) << row.format << ": " << dwError;
+        EXPECT_STREQ(row.format, std::to_string(written.GetFormat().nKilobytes).c_str());
+    }
+}
