@@ -260,10 +260,13 @@ protected:
 
 int main(int argc, char** argv)
 {
-    printf("%s\n", static_cast<LPCSTR>(package.GetName()));
-    DiskCursor disks(&package);
-    DiskInfo* pDisk = NULL;
-    for (int i = 0; i < check.m_disks.GetSize() && disks.Next(&pDisk); ++i) {
+    CheckCommandLine command;
+    CString strError;
+    if (!command.Parse(argc, argv, &strError))
+        return CommandLineWrong(strError, kUsage);
+    if (command.m_bHelp) {
+        printf("%s", kUsage);
+        return kClean;
     }
     if (!command.m_disks.IsEmpty() && command.m_chDrive == '\0')
         return CommandLineWrong("/disk goes with /verify.", kUsage);
@@ -275,7 +278,8 @@ int main(int argc, char** argv)
     int nDisk = command.m_disks.IsEmpty() ? 0 : command.m_disks[0];
     int nResult = RunTool([&] {
         CString strListPath = PackageListPath(command.m_strList);
-        return command.m_chDrive != '\0' ? Verify(strListPath, command.m_chDrive, nDisk) : Check(strListPath, command.m_pFormat);
+        return command.m_chDrive != '\0' ? Verify(strListPath, command.m_chDrive, nDisk)
+                                          : Check(strListPath, command.m_pFormat);
     });
     fflush(stdout);
     return nResult;

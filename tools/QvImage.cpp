@@ -90,17 +90,6 @@ protected:
 private:
     bool m_bOutGiven = false;
 };
-        }
-        if (lstrcmpiA(lpszSwitch, "/out") != 0)
-            return -1;
-        if (lpszValue == NULL) {
-            pError->Format("%s needs a value.", lpszSwitch);
-            return -1;
-        }
-        m_strOutDir = lpszValue;
-        return 1;
-    }
-};
 
 // The disk's label as a file name: a character no file name can hold
 // becomes '_'. A double-byte character is kept whole, whatever its second byte.

@@ -5,15 +5,9 @@
 
 #include "MemoryCopy.h"
 #include "TestFiles.h"
+#include "package/FatTime.h"
 
 namespace {
-FILETIME LastWriteTime(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    EXPECT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) << path;
-    return data.ftLastWriteTime;
-}
-
 FILETIME Later(const FILETIME& time, ULONGLONG n100ns)
 {
     ULARGE_INTEGER value = {{time.dwLowDateTime, time.dwHighDateTime}};
@@ -46,7 +40,7 @@ TEST(FileComparer, NamesTheFirstByteThatDiffersWhereverItFalls)
     }
 }
 
-TEST(FileComparer, TimesUnderTwoSecondsApartAreTheSame)
+TEST(FatTime, TimesUnderTwoSecondsApartAreTheSame)
 {
     const FILETIME base = {0x5D7C4000, 0x01BFD2A3};
     const struct {
@@ -57,7 +51,7 @@ TEST(FileComparer, TimesUnderTwoSecondsApartAreTheSame)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.apart / 1e7) + " s apart");
-        EXPECT_EQ(c.same, FileComparer::SameFatTime(base, Later(base, c.apart))) << "the copy later";
-        EXPECT_EQ(c.same, FileComparer::SameFatTime(Later(base, c.apart), base)) << "the copy earlier";
+        EXPECT_EQ(c.same, FatTime::Same(base, Later(base, c.apart))) << "the copy later";
+        EXPECT_EQ(c.same, FatTime::Same(Later(base, c.apart), base)) << "the copy earlier";
     }
 }
