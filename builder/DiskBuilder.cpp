@@ -19,15 +19,6 @@ CString LoadText(UINT nID)
     return strText;
 }
 
-BOOL Contains(const CStringArray& strings, LPCSTR lpszString)
-{
-    for (int i = 0; i < strings.GetSize(); ++i) {
-        if (lstrcmpiA(strings[i], lpszString) == 0)
-            return TRUE;
-    }
-    return FALSE;
-}
-
 // The medium in a drive, in bytes.
 struct DiskSpace {
     ULONGLONG nCluster;
@@ -101,7 +92,6 @@ BOOL DiskBuilder::BuildDisks()
                 if (!CheckDestinationDisk(pDrive))
                     return FALSE;
                 m_landed.RemoveAll();
-                m_written.RemoveAll();
                 if (!CopyDiskFiles(pDrive, pDisk))
                     return FALSE;
                 result = m_bVerify ? VerifyDiskFiles(pDrive, strLabel) : kVerified;
@@ -162,15 +152,15 @@ BOOL DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk)
     CString strEntry;
     while (files.Next(strEntry)) {
         CString strSource = strImagesDir + "\\" + strEntry;
-        if (!CopyOneFile(strEntry, strSource, strRoot + FloppyFileName(strEntry)))
+        if (!CopyOneFile(strEntry, strSource, strRoot))
             return FALSE;
     }
     return TRUE;
 }
 
-BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination)
+BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszRoot)
 {
-    if (*lpszSource == '\0' || *lpszDestination == '\0')
+    if (*lpszSource == '\0')
         return FALSE;
 
     for (;;) {
@@ -178,22 +168,28 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
         BOOL bOfferChoice = FALSE;
         BOOL bCopied = FALSE;
 
-        // Until this attempt succeeds nothing of this name is to be read
-        // back: a failed one deletes it, and Ignore leaves it so.
-        m_landed.Drop(FloppyFileName(lpszEntry));
+        // Under the earlier file's long name when a lookup of the entry's
+        // name reaches that file: on FAT both open the same file, and a
+        // floppy without aliases then holds what a FAT one would.
+        int nSlot = -1;
+        CString strName;
+        BOOL bLands = m_landed.WhereItLands(lpszEntry, &nSlot, &strName);
+        CString strDestination = CString(lpszRoot) + strName;
+        LPCSTR lpszDestination = strDestination;
         CFile source;
         if (!source.Open(lpszSource, CFile::modeRead)) {
             nMessage = ::GetLastError() == ERROR_FILE_NOT_FOUND ? IDS_SOURCE_NOT_FOUND
                                                                  : IDS_SOURCE_NOT_OPENED;
             bOfferChoice = TRUE;
+        } else if (!bLands) {
+            // A device name would open the device, not a file on the floppy.
+            nMessage = IDS_CANNOT_CREATE_OUTPUT;
         } else {
             CFile destination;
             if (!destination.Open(lpszDestination, CFile::modeCreate | CFile::modeWrite)) {
                 bOfferChoice = ::GetLastError() == ERROR_WRITE_PROTECT;
                 nMessage = bOfferChoice ? IDS_WRITE_PROTECTED : IDS_CANNOT_CREATE_OUTPUT;
             } else {
-                if (!Contains(m_written, lpszDestination))
-                    m_written.Add(lpszDestination);
                 try {
                     bCopied = CopyFileData(lpszEntry, source, destination, &nMessage);
                     bOfferChoice = nMessage != 0;
@@ -228,6 +224,10 @@ BOOL DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDe
                     bOfferChoice = FALSE;
                 }
                 if (!bCopied) {
+                    // The earlier file of the slot was overwritten: nothing
+                    // of it is left to read back, whatever the user chooses.
+                    if (nSlot >= 0)
+                        m_landed.Drop(nSlot);
                     try {
                         CFile::Remove(lpszDestination);
                     } catch (CFileException* e) {
@@ -326,7 +326,7 @@ DiskBuilder::VerifyResult DiskBuilder::VerifyDiskFiles(DriveInfo* pDrive, LPCSTR
 
         // Never leave a floppy that failed looking like a good disk. It was
         // blank before this build, so nothing of the user's goes with it.
-        RemoveWrittenFiles();
+        RemoveWrittenFiles(pDrive->m_strRoot);
         CString strText;
         strText.Format(IDS_VERIFY_FAILED, lpszLabel, static_cast<LPCSTR>(file.strName),
                        static_cast<LPCSTR>(DescribeMismatch(outcome)));
@@ -343,12 +343,11 @@ BOOL DiskBuilder::ShowVerifyProgress(void* pContext, int nPercent)
     return pThis->m_pProgressDlg->PumpMessages(pThis->m_strVerifyEntry, nPercent, IDS_VERIFYING_FILE);
 }
 
-void DiskBuilder::RemoveWrittenFiles()
+void DiskBuilder::RemoveWrittenFiles(const CString& strRoot)
 {
-    for (int i = 0; i < m_written.GetSize(); ++i) {
-        // A file that is already gone is what we want.
-        ::DeleteFileA(m_written[i]);
-    }
-    m_written.RemoveAll();
+    // What this build wrote and what should still be there are the same
+    // files: one that failed was deleted at once.
+    for (int i = 0; i < m_landed.GetSize(); ++i)
+        ::DeleteFileA(strRoot + m_landed[i].strName);
     m_landed.RemoveAll();
 }

@@ -7,7 +7,7 @@
 #include "framework/CWnd.h"
 #include "package/PackageInfo.h"
 #include "verify/FileComparer.h"
-#include "verify/FloppyFiles.h"
+#include "package/FloppyFiles.h"
 
 class CCopyProgressDlg;
 
@@ -29,9 +29,10 @@ public:
     BOOL CheckDestinationDisk(DriveInfo* pDrive);
     // TRUE when every file of the disk was copied or skipped.
     BOOL CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk);
-    // One file, with Abort, Retry and Ignore on failures; TRUE when it was
-    // copied or the user chose Ignore.
-    BOOL CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination);
+    // One file into the root lpszRoot ("A:\"), where the floppy rule lands
+    // it, with Abort, Retry and Ignore on failures; TRUE when it was copied
+    // or the user chose Ignore.
+    BOOL CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszRoot);
     // Copies exactly the source's length, block by block; leaves the number
     // of the failure's message in *pnMessage. FALSE on failure or cancel.
     BOOL CopyFileData(LPCSTR lpszEntry, CFile& source, CFile& destination, UINT* pnMessage);
@@ -43,16 +44,14 @@ public:
     VerifyResult VerifyDiskFiles(DriveInfo* pDrive, LPCSTR lpszLabel);
 
 private:
-    void RemoveWrittenFiles();
+    void RemoveWrittenFiles(const CString& strRoot);
     static BOOL ShowVerifyProgress(void* pContext, int nPercent);
 
     PackageInfo* m_pPackage;
     DriveList* m_pDrives;
     CCopyProgressDlg* m_pProgressDlg;  // while Build runs; owner of every message box
     BOOL m_bVerify;
-    // Of the disk being written: what should be on the floppy now, and every
-    // file this build created there (only those may be removed again).
+    // Of the disk being written: what should be on the floppy now.
     FloppyFiles m_landed;
-    CStringArray m_written;
     CString m_strVerifyEntry;  // shown while it is read back
 };

@@ -25,7 +25,7 @@
 #include "package/ProgramDirectory.h"
 #include "res/resource.h"
 #include "verify/FileComparer.h"
-#include "verify/FloppyFiles.h"
+#include "package/FloppyFiles.h"
 
 namespace {
 const int kClean = 0, kProblems = 1, kNotLoaded = 2;

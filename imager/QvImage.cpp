@@ -17,7 +17,7 @@
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
-#include "verify/FloppyFiles.h"
+#include "package/FloppyFiles.h"
 
 namespace {
 const int kWritten = 0, kProblems = 1, kNotLoaded = 2, kNotWritten = 3;
@@ -94,31 +94,6 @@ CString ImageFileName(const CString& strLabel)
     return strName + ".img";
 }
 
-// What the disk leaves on its floppy. A source that cannot be read is left
-// out, as the wizard leaves it out when told to ignore it: only /force
-// gets this far with one.
-void ListFloppyFiles(DiskInfo* pDisk, const CString& strImagesDir, FloppyFiles* pFiles)
-{
-    pFiles->ListDisk(pDisk, strImagesDir);
-    bool bUnreadable = false;
-    for (int i = 0; i < pFiles->GetSize() && !bUnreadable; ++i) {
-        DWORD dwAttributes = ::GetFileAttributesA((*pFiles)[i].strSource);
-        bUnreadable = dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
-    if (!bUnreadable)
-        return;
-    // An unreadable later entry leaves the earlier file of its name in place.
-    pFiles->RemoveAll();
-    FileCursor entries(pDisk);
-    CString strEntry;
-    while (entries.Next(strEntry)) {
-        CString strSource = strImagesDir + "\\" + strEntry;
-        DWORD dwAttributes = ::GetFileAttributesA(strSource);
-        if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            pFiles->Put(strEntry, strSource);
-    }
-}
-
 int WriteImages(const Options& options)
 {
     PackageInfo package;
@@ -186,8 +161,10 @@ int WriteImages(const Options& options)
             continue;
         }
 
+        // A source that cannot be read is left out, as the wizard leaves it
+        // out when told to ignore it: only /force gets this far with one.
         FloppyFiles files;
-        ListFloppyFiles(pDisk, strImagesDir, &files);
+        files.ListDisk(pDisk, strImagesDir, TRUE);
         ImageReport report;
         if (!DiskImageWriter::Write(files, strOutDir + strImage, &report)) {
             printf("%s is not written: %s.\n", static_cast<LPCSTR>(strImage),
