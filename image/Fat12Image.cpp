@@ -260,13 +260,16 @@ BOOL Fat12ImageFile::Open(DWORD* pdwError)
         }
         // A long name counts only when its checksum is this alias's.
         if (nPieces == 0 || nChecksum != ShortNameChecksum(entry)) {
-            file.nNameLength = 0;
+            // The short name is in the OEM code page.
+            char oem[12];
+            int nOem = 0;
             for (int j = 0; j < 11; ++j) {
                 if (j == 8 && entry[8] != ' ')
-                    file.name[file.nNameLength++] = L'.';
+                    oem[nOem++] = '.';
                 if (entry[j] != ' ')
-                    file.name[file.nNameLength++] = j == 0 && entry[0] == 0x05 ? 0xE5 : entry[j];
+                    oem[nOem++] = static_cast<char>(j == 0 && entry[0] == 0x05 ? 0xE5 : entry[j]);
             }
+            file.nNameLength = ::MultiByteToWideChar(CP_OEMCP, 0, oem, nOem, file.name, kLongNameChars);
         }
         nPieces = 0;
         file.nSize = GetDword(entry + 28);

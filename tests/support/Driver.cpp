@@ -13,13 +13,11 @@ ProgramDir::ProgramDir()
         throw std::runtime_error("cannot copy " + built);
 }
 
-ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, const std::string& args)
+namespace {
+// Runs a command line in currentDir and catches what it prints.
+ConsoleRun RunCommand(std::string commandLine, const std::string& currentDir)
 {
     ConsoleRun run;
-    std::string exe = dir / exeName;
-    std::string built = TestProgramDirectory() + "\\..\\" + exeName;
-    if (!CopyFileA(built.c_str(), exe.c_str(), FALSE))
-        return run;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
     HANDLE readEnd = NULL, writeEnd = NULL;
     CreatePipe(&readEnd, &writeEnd, &inherit, 0);
@@ -30,8 +28,7 @@ ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, 
     startup.hStdOutput = startup.hStdError = writeEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + exe + "\" " + args;
-    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, dir.Path().c_str(), &startup, &info)) {
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, currentDir.c_str(), &startup, &info)) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         return run;
@@ -47,6 +44,30 @@ ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, 
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
     return run;
+}
+}  // namespace
+
+ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, const std::string& args)
+{
+    std::string exe = dir / exeName;
+    std::string built = TestProgramDirectory() + "\\..\\" + exeName;
+    if (!CopyFileA(built.c_str(), exe.c_str(), FALSE))
+        return ConsoleRun();
+    return RunCommand("\"" + exe + "\" " + args, dir.Path());
+}
+
+Floppy ImageFilesByMtools(const std::string& imagePath)
+{
+    // Wine starts a Linux program in the Linux directory of the one it is
+    // given, so relative names need no translation.
+    TempDir work;
+    if (!CopyFileA(imagePath.c_str(), (work / "image.img").c_str(), FALSE) ||
+        !CreateDirectoryA((work / "files").c_str(), NULL))
+        throw std::runtime_error("cannot copy " + imagePath);
+    ConsoleRun run = RunCommand("Z:\\usr\\bin\\mcopy -n -m -i image.img ::/* files", work.Path());
+    if (run.exitCode != 0)
+        throw std::runtime_error("mcopy cannot read " + imagePath + ": " + run.output);
+    return FilesIn(work / "files");
 }
 
 Program::Program(const ProgramDir& dir, const std::string& args, const std::string& currentDir,

@@ -236,6 +236,20 @@ TEST(PackageCheck, NamesLandAsOnAFatFloppy)
     }
 }
 
+// Run in a Japanese code page: a double-byte character has no case, and
+// its trail byte may be a letter or a backslash.
+TEST(PackageCheck, DoubleByteNamesLandWhole)
+{
+    FloppyFiles files;
+    for (const char* entry : {"d\\\x83\x61.txt", "d\\\x83\x41.txt", "\x95\x5C.txt", "\x95\x5C.TXT",
+                              "\x95\x5C\x95\x5C long name.txt"})
+        files.Put(entry, entry);
+    EXPECT_EQ("\x83\x61.txt | \x83\x61.TXT | 2 | d\\\x83\x61.txt; \x83\x41.txt | \x83\x41.TXT | 2 | d\\\x83\x41.txt; "
+              "\x95\x5C.txt | \x95\x5C.TXT | 2 | \x95\x5C.TXT; "
+              "\x95\x5C\x95\x5C long name.txt | \x95\x5C\x95\x5CLO~1.TXT | 3 | \x95\x5C\x95\x5C long name.txt",
+              DescribeSlots(files));
+}
+
 TEST(PackageCheck, AFloppyNameFollowsTheLastBackslashOrSlash)
 {
     const std::pair<const char*, const char*> entries[] = {
