@@ -23,7 +23,11 @@ TEST(Image, HoldsWhatTheWizardWritesOntoTheFloppy)
     BuildRun run = RunBuild(program, "A:", IDABORT);
     ASSERT_EQ(2u, run.floppies.size());
     EXPECT_EQ(4u, run.floppies[0].size());
-    EXPECT_TRUE(run.floppies[0] == ImageFilesByMtools(dir / "Disk 1 - Corvela.img")) << "Disk 1";
-    EXPECT_TRUE(run.floppies[1] == ImageFilesByMtools(dir / "Disk 2 - Corvela.img")) << "Disk 2";
+    for (int disk = 0; disk < 2; ++disk) {
+        Floppy image = ImageFilesByMtools(dir / ("Disk " + std::to_string(disk + 1) + " - Corvela.img"));
+        EXPECT_EQ(run.floppies[disk].size(), image.size()) << "Disk " << disk + 1;
+        for (const auto& file : run.floppies[disk])
+            EXPECT_TRUE(image.count(file.first) && image[file.first] == file.second) << file.first;
+    }
     RemoveContents("A:");
 }

@@ -14,8 +14,9 @@ ProgramDir::ProgramDir()
 }
 
 namespace {
-// Runs a command line in currentDir and catches what it prints.
-ConsoleRun RunCommand(std::string commandLine, const std::string& currentDir)
+// Runs a command line in currentDir and catches what it prints; the
+// program is the command line's first word unless application names it.
+ConsoleRun RunCommand(std::string commandLine, const std::string& currentDir, const char* application = NULL)
 {
     ConsoleRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
@@ -26,9 +27,21 @@ ConsoleRun RunCommand(std::string commandLine, const std::string& currentDir)
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    // Nothing to read: the programs run here read no input, and ctest may
+    // give this process none worth passing on.
+    HANDLE nothing = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
+    startup.hStdInput = nothing;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, currentDir.c_str(), &startup, &info)) {
+    // Wine fails a start now and then; twice more, as Program does.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0)
+            Sleep(200);
+        started = CreateProcessA(application, &commandLine[0], NULL, NULL, TRUE, 0, NULL, currentDir.c_str(),
+                                 &startup, &info);
+    }
+    CloseHandle(nothing);
+    if (!started) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         return run;
@@ -59,14 +72,22 @@ ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, 
 Floppy ImageFilesByMtools(const std::string& imagePath)
 {
     // Wine starts a Linux program in the Linux directory of the one it is
-    // given, so relative names need no translation.
+    // given, so relative names need no translation. Neither its output nor
+    // its exit nor its exit code come back through Wine: the shell leaves
+    // them in files, the status last. Wine's Linux names are UTF-8.
     TempDir work;
     if (!CopyFileA(imagePath.c_str(), (work / "image.img").c_str(), FALSE) ||
         !CreateDirectoryA((work / "files").c_str(), NULL))
         throw std::runtime_error("cannot copy " + imagePath);
-    ConsoleRun run = RunCommand("Z:\\usr\\bin\\mcopy -n -m -i image.img ::/* files", work.Path());
-    if (run.exitCode != 0)
-        throw std::runtime_error("mcopy cannot read " + imagePath + ": " + run.output);
+    RunCommand("sh -c \"LC_ALL=C.UTF-8 mcopy -n -m -i image.img '::/*' files >said 2>&1; echo $? >done.tmp; "
+               "mv done.tmp done\"",
+               work.Path(), "Z:\\bin\\sh");
+    if (!WaitUntil([&] { return FileExists(work / "done"); }))
+        throw std::runtime_error("mcopy did not finish reading " + imagePath);
+    std::string status = ReadFileBytes(work / "done");
+    if (status != "0\n")
+        throw std::runtime_error("mcopy cannot read " + imagePath + " (exit code " + status.substr(0, status.find('\n')) +
+                                 "): " + ReadFileBytes(work / "said"));
     return FilesIn(work / "files");
 }
 
