@@ -20,12 +20,12 @@
 #include <new>
 
 #include "framework/CException.h"
+#include "package/FloppyFiles.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
 #include "res/resource.h"
 #include "verify/FileComparer.h"
-#include "package/FloppyFiles.h"
 
 namespace {
 const int kClean = 0, kProblems = 1, kNotLoaded = 2;

@@ -14,10 +14,10 @@
 #include <cstring>
 
 #include "image/DiskImageWriter.h"
+#include "package/FloppyFiles.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
-#include "package/FloppyFiles.h"
 
 namespace {
 const int kWritten = 0, kProblems = 1, kNotLoaded = 2, kNotWritten = 3;

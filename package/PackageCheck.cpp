@@ -80,7 +80,7 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
             ULONGLONG nSize = 0;
             UINT nProblem = 0;
             BOOL bMeasured = MeasureSource(strSource, &nSize, &nProblem);
-            int nSame = strName.IsEmpty() ? -1 : landed.Find(strName);
+            int nSame = landed.Find(strName);
             if (nSame >= 0) {
                 const FloppyFile& earlier = landed[nSame];
                 CString strProblem;
