@@ -197,6 +197,7 @@ TEST(PackageCheck, NamesLandAsOnAFatFloppy)
         {{"\xC9T\xC9.TXT", "\xE9t\xE9.doc", "a\\\xE9t\xE9.txt"},
          "\xC9T\xC9.TXT | \xC9T\xC9.TXT | 1 | a\\\xE9t\xE9.txt; \xE9t\xE9.doc | \xC9T\xC9.DOC | 2 | \xE9t\xE9.doc",
          {"\xC9T\xC9.TXT and a\\\xE9t\xE9.txt both land on the floppy as \xC9T\xC9.TXT, and only the second stays."}},
+        {{"c\\notes.txt . "}, "notes.txt | NOTES.TXT | 2 | c\\notes.txt . ", {}},
         {{"a\\readme.", "b\\readme"},
          "readme | README | 2 | b\\readme",
          {"a\\readme. and b\\readme both land on the floppy as readme, and only the second stays."}},
