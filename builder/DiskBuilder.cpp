@@ -27,15 +27,6 @@ CString LoadText(UINT nID)
     return strText;
 }
 
-BOOL Contains(const CStringArray& strings, LPCSTR lpszString)
-{
-    for (int i = 0; i < strings.GetSize(); ++i) {
-        if (lstrcmpiA(strings[i], lpszString) == 0)
-            return TRUE;
-    }
-    return FALSE;
-}
-
 // The medium in a drive, in bytes.
 struct DiskSpace {
     ULONGLONG nCluster;
@@ -165,7 +156,6 @@ BOOL DiskBuilder::BuildDisks()
                         return FALSE;
                 }
                 m_landed.RemoveAll();
-                m_written.RemoveAll();
                 m_whole.RemoveAll();
                 CopyResult copy = CopyDiskFiles(pDrive, pDisk);
                 if (copy == kCopyStopped)
@@ -303,16 +293,16 @@ DiskBuilder::CopyResult DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* 
     CString strEntry;
     while (files.Next(strEntry)) {
         CString strSource = strImagesDir + "\\" + strEntry;
-        CopyResult result = CopyOneFile(strEntry, strSource, strRoot + FloppyFileName(strEntry));
+        CopyResult result = CopyOneFile(strEntry, strSource, strRoot);
         if (result != kCopyDone)
             return result;
     }
     return kCopyDone;
 }
 
-DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination)
+DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszRoot)
 {
-    if (*lpszSource == '\0' || *lpszDestination == '\0')
+    if (*lpszSource == '\0')
         return kCopyStopped;
 
     for (;;) {
@@ -320,23 +310,31 @@ DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSo
         BOOL bOfferChoice = FALSE;
         BOOL bCopied = FALSE;
 
-        // Until this attempt succeeds nothing of this name is to be read
-        // back: a failed one deletes it, and Ignore leaves it so.
-        m_landed.Drop(FloppyFileName(lpszEntry));
-        ForgetWholeFile(lpszDestination);
+        // Under the earlier file's long name when a lookup of the entry's
+        // name reaches that file: on FAT both open the same file, and a
+        // floppy without aliases then holds what a FAT one would.
+        int nSlot = -1;
+        CString strName;
+        BOOL bLands = m_landed.WhereItLands(lpszEntry, &nSlot, &strName);
+        CString strDestination = CString(lpszRoot) + strName;
+        LPCSTR lpszDestination = strDestination;
         CFile source;
         if (!source.Open(lpszSource, CFile::modeRead)) {
             nMessage = ::GetLastError() == ERROR_FILE_NOT_FOUND ? IDS_SOURCE_NOT_FOUND
                                                                  : IDS_SOURCE_NOT_OPENED;
             bOfferChoice = TRUE;
+        } else if (!bLands) {
+            // A device name would open the device, not a file on the floppy.
+            nMessage = IDS_CANNOT_CREATE_OUTPUT;
         } else {
             CFile destination;
             if (!destination.Open(lpszDestination, CFile::modeCreate | CFile::modeWrite)) {
                 bOfferChoice = ::GetLastError() == ERROR_WRITE_PROTECT;
                 nMessage = bOfferChoice ? IDS_WRITE_PROTECTED : IDS_CANNOT_CREATE_OUTPUT;
             } else {
-                if (!Contains(m_written, lpszDestination))
-                    m_written.Add(lpszDestination);
+                // Truncated: whatever the earlier file of the slot was, it is
+                // no longer whole on the floppy.
+                ForgetWholeFile(lpszDestination);
                 try {
                     bCopied = CopyFileData(lpszEntry, source, destination, &nMessage);
                     bOfferChoice = nMessage != 0;
@@ -371,6 +369,10 @@ DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSo
                     bOfferChoice = FALSE;
                 }
                 if (!bCopied) {
+                    // The earlier file of the slot was overwritten: nothing
+                    // of it is left to read back, whatever the user chooses.
+                    if (nSlot >= 0)
+                        m_landed.Drop(nSlot);
                     try {
                         CFile::Remove(lpszDestination);
                     } catch (CFileException* e) {
@@ -501,11 +503,10 @@ BOOL DiskBuilder::ShowVerifyProgress(void* pContext, int nPercent)
 
 void DiskBuilder::RemoveWrittenFiles()
 {
-    for (int i = 0; i < m_written.GetSize(); ++i) {
-        // A file that is already gone is what we want.
-        ::DeleteFileA(m_written[i]);
-    }
-    m_written.RemoveAll();
+    // What this build wrote and what should still be there are the same
+    // files: one that failed was deleted at once.
+    for (int i = 0; i < m_landed.GetSize(); ++i)
+        ::DeleteFileA(m_pDrive->m_strRoot + m_landed[i].strName);
     m_landed.RemoveAll();
     m_whole.RemoveAll();
 }
@@ -514,7 +515,8 @@ void DiskBuilder::ForgetWholeFile(LPCSTR lpszPath)
 {
     CArray<WholeFile> kept;
     for (int i = 0; i < m_whole.GetSize(); ++i) {
-        if (lstrcmpiA(m_whole[i].strPath, lpszPath) != 0)
+        // Paths come from the slots' own names: the same file, the same text.
+        if (m_whole[i].strPath != lpszPath)
             kept.Add(m_whole[i]);
     }
     m_whole = std::move(kept);

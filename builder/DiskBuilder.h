@@ -7,7 +7,7 @@
 #include "framework/CWnd.h"
 #include "package/PackageInfo.h"
 #include "verify/FileComparer.h"
-#include "verify/FloppyFiles.h"
+#include "package/FloppyFiles.h"
 
 class CCopyProgressDlg;
 
@@ -42,9 +42,10 @@ public:
     // a floppy swapped at a Retry was checked and the disk is to be
     // written again from its first file.
     CopyResult CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk);
-    // One file, with Abort, Retry and Ignore on failures; kCopyDone when
-    // it was copied or the user chose Ignore.
-    CopyResult CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszDestination);
+    // One file into the root lpszRoot ("A:\"), where the floppy rule lands
+    // it, with Abort, Retry and Ignore on failures; kCopyDone when it was
+    // copied or the user chose Ignore.
+    CopyResult CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSource, LPCSTR lpszRoot);
     // Copies exactly the source's length, block by block; leaves the number
     // of the failure's message in *pnMessage. FALSE on failure or cancel.
     BOOL CopyFileData(LPCSTR lpszEntry, CFile& source, CFile& destination, UINT* pnMessage);
@@ -72,10 +73,9 @@ private:
     BOOL m_bEraseUsed;
     DriveInfo* m_pDrive;  // the chosen drive, while Build runs
     CString m_strLabel;   // of the disk being written
-    // Of the disk being written: what should be on the floppy now, and every
-    // file this build created there (only those may be removed again).
+    // Of the disk being written: what should be on the floppy now, slot by
+    // slot; only those files may be removed again.
     FloppyFiles m_landed;
-    CStringArray m_written;
     // Of the floppy last checked: what tells it from another one.
     struct WholeFile {
         CString strPath;

@@ -41,7 +41,7 @@ BOOL FillImage(const FloppyFiles& files, Fat12Image& image, ImageReport* pReport
         }
         BYTE* pData = NULL;
         ULONGLONG nSize = (static_cast<ULONGLONG>(dwHigh) << 32) | dwSize;
-        if (!image.AddFile(file.strName, nSize, created, written, &pData)) {
+        if (!image.AddFile(file, nSize, created, written, &pData)) {
             pReport->strProblem.Format("%s does not fit on the floppy, or its name is longer than FAT keeps",
                                        static_cast<LPCSTR>(file.strName));
             return FALSE;

@@ -6,7 +6,7 @@
 #pragma once
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
-#include "../verify/FloppyFiles.h"
+#include "../package/FloppyFiles.h"
 #include "FloppyFormat.h"
 
 struct ImageReport {

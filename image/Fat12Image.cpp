@@ -5,13 +5,14 @@
 
 #include "../framework/CException.h"
 #include "../package/FatTime.h"
-#include "../package/PackageCheck.h"
 
 namespace {
 const int kSectorBytes = FloppyFormat::kSectorBytes;
 const int kEntryBytes = FloppyFormat::kEntryBytes;
 const BYTE kAttrArchive = 0x20, kAttrVolume = 0x08, kAttrDirectory = 0x10, kAttrLongName = 0x0F;
 const int kLongNameChars = 255;
+// Where a long-name entry keeps its 13 UTF-16 characters.
+const int kCharOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
 
 // A floppy that is not a startup disk says so and waits for another one.
 const BYTE kBootCode[] = {
@@ -50,27 +51,6 @@ BYTE ShortNameChecksum(const BYTE* shortName)
     return sum;
 }
 
-bool IsShortNameChar(BYTE ch)
-{
-    return ch >= 0x80 || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-           (ch != '\0' && strchr("!#$%&'()-@^_`{}~", ch) != NULL);
-}
-
-// One character of the upper-cased name in the OEM code page, as a short
-// name takes it: one or two bytes, or '_' when it has no place there.
-int OemChar(WCHAR wch, BYTE* pOut, bool* pbLossy)
-{
-    char oem[2];
-    BOOL bDefault = FALSE;
-    int nBytes = ::WideCharToMultiByte(CP_OEMCP, 0, &wch, 1, oem, 2, NULL, &bDefault);
-    if (nBytes < 1 || bDefault || (nBytes == 1 && !IsShortNameChar(static_cast<BYTE>(oem[0])))) {
-        pOut[0] = '_';
-        *pbLossy = true;
-        return 1;
-    }
-    memcpy(pOut, oem, nBytes);
-    return nBytes;
-}
 }  // namespace
 
 Fat12Image::Fat12Image(const FloppyFormat& format)
@@ -121,140 +101,27 @@ void Fat12Image::SetFat(int nCluster, int nValue)
     }
 }
 
-BOOL Fat12Image::IsShortNameTaken(const char shortName[11]) const
-{
-    for (int i = 0; i < m_shortNames.GetSize(); ++i) {
-        if (memcmp(m_shortNames[i].name, shortName, 11) == 0)
-            return TRUE;
-    }
-    return FALSE;
-}
-
-// Windows 95's alias of a long name: upper case in the OEM code page,
-// spaces and leading dots dropped, up to eight characters before the first
-// dot and three after the last; a numeric tail (~1, ~2, ...) whenever that
-// is not the whole name or another file has it already.
-void Fat12Image::MakeShortName(const CString& strName, char shortName[11]) const
-{
-    CString strUpper = strName;
-    ::CharUpperA(strUpper.GetBuffer(strUpper.GetLength()));
-    strUpper.ReleaseBuffer();
-    WCHAR wide[kLongNameChars + 1];
-    int nChars = ::MultiByteToWideChar(CP_ACP, 0, strUpper, -1, wide, kLongNameChars + 1) - 1;
-    if (nChars < 0)
-        nChars = 0;
-
-    int nLastDot = -1;
-    for (int i = 0; i < nChars; ++i) {
-        if (wide[i] == L'.')
-            nLastDot = i;
-    }
-    int nStart = 0;
-    while (nStart < nChars && (wide[nStart] == L'.' || wide[nStart] == L' '))
-        ++nStart;
-    if (nLastDot < nStart)
-        nLastDot = -1;
-
-    // Each kept character with where it starts, so a tail never splits one.
-    BYTE base[16], extension[4];
-    int baseStarts[9], nBase = 0, nBaseChars = 0, nExtension = 0;
-    bool bLossy = false, bWhole = nStart == 0;
-    int nBaseEnd = nLastDot >= 0 ? nLastDot : nChars;
-    for (int i = nStart; i < nBaseEnd; ++i) {
-        if (wide[i] == L' ') {
-            bWhole = false;
-            continue;
-        }
-        if (wide[i] == L'.' || nBaseChars == 8) {
-            bWhole = false;
-            break;
-        }
-        BYTE ch[2];
-        int nBytes = OemChar(wide[i], ch, &bLossy);
-        if (nBase + nBytes > 8) {
-            bWhole = false;
-            break;
-        }
-        baseStarts[nBaseChars++] = nBase;
-        memcpy(base + nBase, ch, nBytes);
-        nBase += nBytes;
-    }
-    for (int i = nLastDot + 1; nLastDot >= 0 && i < nChars; ++i) {
-        if (wide[i] == L' ') {
-            bWhole = false;
-            continue;
-        }
-        BYTE ch[2];
-        int nBytes = OemChar(wide[i], ch, &bLossy);
-        if (nExtension + nBytes > 3) {
-            bWhole = false;
-            break;
-        }
-        memcpy(extension + nExtension, ch, nBytes);
-        nExtension += nBytes;
-    }
-    if (nBase == 0) {
-        base[0] = '_';
-        baseStarts[0] = 0;
-        nBase = nBaseChars = 1;
-        bLossy = true;
-    }
-
-    memset(shortName, ' ', 11);
-    memcpy(shortName + 8, extension, nExtension);
-    memcpy(shortName, base, nBase);
-    if (bWhole && !bLossy && !IsShortNameTaken(shortName))
-        return;
-    // The bytes of the first n characters of the basis name.
-    auto bytesOf = [&](int n) { return n < nBaseChars ? baseStarts[n] : nBase; };
-    for (int nTail = 1;; ++nTail) {
-        char tail[12];
-        int nTailLength = 0;
-        for (int n = nTail; n > 0; n /= 10)
-            tail[11 - nTailLength++] = static_cast<char>('0' + n % 10);
-        tail[11 - nTailLength++] = '~';
-        int nKept = nBaseChars;
-        while (nKept > 0 && bytesOf(nKept) + nTailLength > 8)
-            --nKept;
-        memset(shortName, ' ', 8);
-        memcpy(shortName, base, bytesOf(nKept));
-        memcpy(shortName + bytesOf(nKept), tail + 12 - nTailLength, nTailLength);
-        if (!IsShortNameTaken(shortName))
-            return;
-    }
-}
-
-BOOL Fat12Image::AddFile(const CString& strName, ULONGLONG nSize, const FILETIME& created,
+BOOL Fat12Image::AddFile(const FloppyFile& file, ULONGLONG nSize, const FILETIME& created,
                          const FILETIME& written, BYTE** ppData)
 {
-    // The same count as the package check's, so the two never disagree.
-    int nEntries = PackageCheck::DirectoryEntriesFor(strName);
+    // Names, aliases and the entries they take come from the rule the
+    // package check counts with, so the two never disagree.
+    int nEntries = file.RootEntries();
     WCHAR longName[kLongNameChars + 1];
-    int nLongChars = ::MultiByteToWideChar(CP_ACP, 0, strName, -1, longName, kLongNameChars + 1) - 1;
+    int nLongChars = ::MultiByteToWideChar(CP_ACP, 0, file.strName, -1, longName, kLongNameChars + 1) - 1;
     ULONGLONG nClusters = m_format.Rounded(nSize) / m_format.ClusterBytes();
     if (nLongChars < 1 || m_nRootUsed + nEntries > m_format.nRootEntries ||
         nClusters > static_cast<ULONGLONG>(GetFreeClusters()))
         return FALSE;
 
-    ShortName alias;
-    BYTE* shortName = reinterpret_cast<BYTE*>(alias.name);
-    if (nEntries == 1) {
-        memset(alias.name, ' ', 11);
-        int nDot = strName.Find('.');
-        int nBase = nDot < 0 ? strName.GetLength() : nDot;
-        memcpy(alias.name, strName, nBase);
-        if (nDot >= 0)
-            memcpy(alias.name + 8, static_cast<LPCSTR>(strName) + nDot + 1, strName.GetLength() - nDot - 1);
-    } else {
-        MakeShortName(strName, alias.name);
-    }
+    BYTE shortName[11];
+    memcpy(shortName, file.shortName, 11);
     if (shortName[0] == 0xE5)
         shortName[0] = 0x05;  // E5h marks a deleted entry
 
     BYTE* entry = m_pImage + m_format.RootOffset() + m_nRootUsed * kEntryBytes;
     BYTE nChecksum = ShortNameChecksum(shortName);
     // The long name's pieces come last to first, the last piece marked.
-    static const int kCharOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
     for (int nPiece = nEntries - 1; nPiece >= 1; --nPiece, entry += kEntryBytes) {
         entry[0] = static_cast<BYTE>(nPiece | (nPiece == nEntries - 1 ? 0x40 : 0));
         entry[11] = kAttrLongName;
@@ -288,7 +155,6 @@ BOOL Fat12Image::AddFile(const CString& strName, ULONGLONG nSize, const FILETIME
     *ppData = m_pImage + m_format.FirstDataSector() * kSectorBytes + (m_nNextCluster - 2) * m_format.ClusterBytes();
     m_nNextCluster += static_cast<int>(nClusters);
     m_nRootUsed += nEntries;
-    m_shortNames.Add(alias);
     return TRUE;
 }
 
@@ -354,7 +220,6 @@ BOOL Fat12ImageFile::Open(DWORD* pdwError)
             continue;
         ++m_nRootUsed;
         if (entry[11] == kAttrLongName) {
-            static const int kCharOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
             int nPiece = entry[0] & 0x1F;
             if (entry[0] & 0x40) {
                 nPieces = nPiece;
@@ -378,13 +243,16 @@ BOOL Fat12ImageFile::Open(DWORD* pdwError)
         }
         // A long name counts only when its checksum is this alias's.
         if (nPieces == 0 || nChecksum != ShortNameChecksum(entry)) {
-            file.nNameLength = 0;
+            // The short name is in the OEM code page.
+            char oem[12];
+            int nOem = 0;
             for (int j = 0; j < 11; ++j) {
                 if (j == 8 && entry[8] != ' ')
-                    file.name[file.nNameLength++] = L'.';
+                    oem[nOem++] = '.';
                 if (entry[j] != ' ')
-                    file.name[file.nNameLength++] = j == 0 && entry[0] == 0x05 ? 0xE5 : entry[j];
+                    oem[nOem++] = static_cast<char>(j == 0 && entry[0] == 0x05 ? 0xE5 : entry[j]);
             }
+            file.nNameLength = ::MultiByteToWideChar(CP_OEMCP, 0, oem, nOem, file.name, kLongNameChars);
         }
         nPieces = 0;
         file.nSize = GetDword(entry + 28);

@@ -8,6 +8,7 @@
 
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
+#include "../package/FloppyFiles.h"
 #include "../verify/FileComparer.h"
 #include "FloppyFormat.h"
 
@@ -20,11 +21,12 @@ public:
     Fat12Image(const Fat12Image&) = delete;
     Fat12Image& operator=(const Fat12Image&) = delete;
 
-    // Puts a file of nSize bytes into the root, after the ones before it,
-    // in clusters of its own that follow each other; *ppData is where its
-    // bytes go. FALSE, with the image unchanged, when the root or the data
-    // area has no room for it or the name is longer than FAT keeps.
-    BOOL AddFile(const CString& strName, ULONGLONG nSize, const FILETIME& created, const FILETIME& written,
+    // Puts a file of nSize bytes into the root under the slot's long and
+    // short names, after the ones before it, in clusters of its own that
+    // follow each other; *ppData is where its bytes go. FALSE, with the
+    // image unchanged, when the root or the data area has no room for it or
+    // the name is longer than FAT keeps.
+    BOOL AddFile(const FloppyFile& file, ULONGLONG nSize, const FILETIME& created, const FILETIME& written,
                  BYTE** ppData);
 
     int GetRootEntriesUsed() const { return m_nRootUsed; }
@@ -35,18 +37,12 @@ public:
     const BYTE* GetBytes();
 
 private:
-    struct ShortName {
-        char name[11];
-    };
-    void MakeShortName(const CString& strName, char shortName[11]) const;
-    BOOL IsShortNameTaken(const char shortName[11]) const;
     void SetFat(int nCluster, int nValue);
 
     const FloppyFormat& m_format;
     BYTE* m_pImage;
     int m_nRootUsed = 0;
     int m_nNextCluster = 2;  // clusters are numbered from 2
-    CArray<ShortName> m_shortNames;
 };
 
 struct Fat12RootFile {

@@ -29,8 +29,9 @@ public:
     CString m_strLabel;    // never set: the product name stands for it
 };
 
-// The name an entry's file takes on the floppy: the part after the last
-// backslash or slash (multi-byte aware), or the whole entry when it has none.
+// An entry's file name: the part after the last backslash or slash
+// (multi-byte aware), or the whole entry when it has none. What it lands
+// as on a floppy is FloppyFiles' to say.
 CString FloppyFileName(const CString& strEntry);
 
 class FileCursor {

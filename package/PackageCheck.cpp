@@ -1,33 +1,10 @@
 #include "PackageCheck.h"
 
-#include <cstring>
-
 #include "../framework/CFile.h"
+#include "FloppyFiles.h"
 #include "res/resource.h"
 
 namespace {
-// Short names take upper-case letters, digits and these.
-bool IsShortNameChar(char ch)
-{
-    return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-           (ch != '\0' && strchr("!#$%&'()-@^_`{}~", ch) != NULL);
-}
-
-bool IsPlainShortName(const CString& strName)
-{
-    int nLength = strName.GetLength();
-    int nDot = strName.Find('.');
-    int nBase = nDot < 0 ? nLength : nDot;
-    int nExtension = nDot < 0 ? 0 : nLength - nDot - 1;
-    if (nBase < 1 || nBase > 8 || nExtension > 3 || (nDot >= 0 && nExtension == 0))
-        return false;
-    for (int i = 0; i < nLength; ++i) {
-        if (i != nDot && !IsShortNameChar(strName[i]))
-            return false;
-    }
-    return true;
-}
-
 // What the source of an entry weighs; FALSE with a problem's string id when
 // the build could not copy it.
 BOOL MeasureSource(LPCSTR lpszSource, ULONGLONG* pnSize, UINT* pnProblem)
@@ -61,31 +38,11 @@ BOOL MeasureSource(LPCSTR lpszSource, ULONGLONG* pnSize, UINT* pnProblem)
     return TRUE;
 }
 
-int FindName(const CStringArray& names, const CString& strName)
-{
-    for (int i = 0; i < names.GetSize(); ++i) {
-        // FAT compares names without regard to case.
-        if (lstrcmpiA(names[i], strName) == 0)
-            return i;
-    }
-    return -1;
-}
 }  // namespace
 
 LONGLONG DiskReport::RoomLeft() const
 {
     return static_cast<LONGLONG>(nCapacity) - static_cast<LONGLONG>(nFloppyBytes);
-}
-
-int PackageCheck::DirectoryEntriesFor(const CString& strName)
-{
-    if (IsPlainShortName(strName))
-        return 1;
-    // A long name is kept in UTF-16, 13 characters to an entry.
-    int nChars = ::MultiByteToWideChar(CP_ACP, 0, strName, -1, NULL, 0) - 1;
-    if (nChars < 1)
-        nChars = strName.GetLength();
-    return 1 + (nChars + 12) / 13;
 }
 
 void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosenOnly)
@@ -103,26 +60,40 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
         report.strLabel.Format(IDS_DISK_LABEL, disks.m_nPosition, static_cast<LPCSTR>(strProduct));
         report.nCapacity = m_pFormat->Capacity();
 
-        // What lands on the floppy, by name: a later entry of the same name
-        // overwrites the earlier file, one that cannot be copied lands nothing.
-        CStringArray names, entries;
-        CArray<ULONGLONG> sizes;
+        // What lands on the floppy, slot by slot: a later entry that a
+        // lookup of its name takes to an earlier file overwrites it, one
+        // that cannot be copied lands nothing.
+        FloppyFiles landed;
+        CArray<ULONGLONG> sizes;  // of each slot's file
         FileCursor files(pDisk);
         CString strEntry;
         while (files.Next(strEntry)) {
             ++report.nEntries;
-            CString strName = FloppyFileName(strEntry);
-            int nSame = FindName(names, strName);
+            CString strName = FloppyFiles::LandingName(strEntry);
+            if (FloppyFiles::CanLand(strName) == FloppyFiles::kDeviceName) {
+                CString strProblem;
+                strProblem.Format(IDS_CHECK_DEVICE_NAME, static_cast<LPCSTR>(report.strLabel),
+                                  static_cast<LPCSTR>(strName));
+                m_problems.Add(strProblem);
+                continue;
+            }
             CString strSource = CString(lpszImagesDir) + "\\" + strEntry;
             ULONGLONG nSize = 0;
             UINT nProblem = 0;
             BOOL bMeasured = MeasureSource(strSource, &nSize, &nProblem);
+            int nSame = landed.Find(strName);
             if (nSame >= 0) {
-                // A second that cannot be copied overwrites nothing.
+                const FloppyFile& earlier = landed[nSame];
                 CString strProblem;
-                strProblem.Format(bMeasured ? IDS_CHECK_DUPLICATE : IDS_CHECK_DUPLICATE_FIRST_STAYS,
-                                  static_cast<LPCSTR>(report.strLabel), static_cast<LPCSTR>(entries[nSame]),
-                                  static_cast<LPCSTR>(strEntry), static_cast<LPCSTR>(strName));
+                if (bMeasured && !FloppyFiles::SameName(strName, earlier.strName)) {
+                    strProblem.Format(IDS_CHECK_SHORT_NAME, static_cast<LPCSTR>(report.strLabel),
+                                      static_cast<LPCSTR>(strName), static_cast<LPCSTR>(earlier.strName));
+                } else {
+                    // A second that cannot be copied overwrites nothing.
+                    strProblem.Format(bMeasured ? IDS_CHECK_DUPLICATE : IDS_CHECK_DUPLICATE_FIRST_STAYS,
+                                      static_cast<LPCSTR>(report.strLabel), static_cast<LPCSTR>(earlier.strEntry),
+                                      static_cast<LPCSTR>(strEntry), static_cast<LPCSTR>(earlier.strName));
+                }
                 m_problems.Add(strProblem);
             }
             if (!bMeasured) {
@@ -130,20 +101,19 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
                 strProblem.Format(nProblem, static_cast<LPCSTR>(report.strLabel),
                                   static_cast<LPCSTR>(strEntry), static_cast<LPCSTR>(strSource));
                 m_problems.Add(strProblem);
-            } else if (nSame >= 0) {
-                sizes[nSame] = nSize;
-                entries[nSame] = strEntry;
-            } else {
-                names.Add(strName);
-                entries.Add(strEntry);
-                sizes.Add(nSize);
+                continue;
             }
+            int nSlot = landed.Put(strEntry, strSource);
+            if (nSlot == sizes.GetSize())
+                sizes.Add(nSize);
+            else if (nSlot >= 0)
+                sizes[nSlot] = nSize;
         }
 
-        for (int i = 0; i < names.GetSize(); ++i) {
+        for (int i = 0; i < landed.GetSize(); ++i) {
             report.nBytes += sizes[i];
             report.nFloppyBytes += m_pFormat->Rounded(sizes[i]);
-            report.nRootEntries += DirectoryEntriesFor(names[i]);
+            report.nRootEntries += landed[i].RootEntries();
         }
         if (report.RoomLeft() < 0) {
             CString strProblem;

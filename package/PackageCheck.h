@@ -35,11 +35,6 @@ public:
 
     BOOL IsClean() const { return m_problems.IsEmpty(); }
 
-    // Directory entries a file of this name takes on a FAT floppy: one, and
-    // the long-name entries for a name that is not a plain upper-case 8.3
-    // name (Windows 95 keeps a lower-case name's case in a long name).
-    static int DirectoryEntriesFor(const CString& strName);
-
     CArray<DiskReport> m_disks;
     CStringArray m_problems;  // one sentence each, starting with the disk's label
 

@@ -40,7 +40,9 @@ package() {
       j=$((j + 1))
     fi
   done
-  printf '%s\r\n' "[Global]" "Name=Corvela" "[Disks]" "Number=$k" "${lines[@]}" >"$dir/packlist.ini"
+  # The list in the ANSI code page, as a Windows editor saves it.
+  printf '%s\r\n' "[Global]" "Name=Corvela" "[Disks]" "Number=$k" "${lines[@]}" |
+    iconv -f UTF-8 -t CP1252 >"$dir/packlist.ini"
 }
 # file ENTRY SIZE [TIME]: the entry's source, of random bytes.
 file() {
@@ -145,7 +147,7 @@ image 1 "Long File Name One.txt|Long File Name One.txt" "Long File Name Two.txt|
   "readme.txt|readme.txt" "Mixed.Case.doc|Mixed.Case.doc" "a+b=c.txt|a+b=c.txt"
 listing=$(mdir -i "$dir/out/Disk 1 - Corvela.img" ::)
 for alias in "LONGFI~1 TXT .* Long File Name One.txt" "LONGFI~2 TXT .* Long File Name Two.txt" \
-  "README   TXT .* readme.txt" "MIXED~1  DOC .* Mixed.Case.doc" "A_B_C~1  TXT .* a+b=c.txt"; do
+  "README   TXT .* readme.txt" "MIXEDC~1 DOC .* Mixed.Case.doc" "A_B_C~1  TXT .* a+b=c.txt"; do
   grep -q "^$alias\$" <<<"$listing" || fail "no \"$alias\" in"$'\n'"$listing"
 done
 image 2 "data.bin|y/DATA.BIN"
@@ -253,6 +255,60 @@ expect_status 1
 says "DSKA0001.IMG (Disk 2 - Corvela) is not written: its files take 1,261,568 bytes, 531,456 more than a 720 KB floppy holds."
 says "No image was written: on the stick every disk of the set needs its slot."
 nothing_in "$dir/small-stick"
+# FAT's names: a name that is another file's alias replaces that file under
+# its long name, in either order; names FAT tells apart stay apart; aliases
+# as Windows 95 makes them; trailing dots stripped; device names left out.
+package fat-names "Long file 1.txt" "LONGFI~1.TXT" "õ.txt" "o.txt" "straße.txt" "STRASSE.TXT" \
+  "my.long.file.txt" "naïve résumé.doc" "ÉTÉ.TXT" "a\\readme." "b\\readme" "NUL.TXT" \
+  -- "LONGFI~1.TXT" "Long file 1.txt" "longfi~1.txt"
+for f in "Long file 1.txt" "LONGFI~1.TXT" "õ.txt" "o.txt" "straße.txt" "STRASSE.TXT" "my.long.file.txt" \
+  "naïve résumé.doc" "ÉTÉ.TXT" "a\\readme" "b\\readme" "longfi~1.txt"; do
+  file "$f" $((1000 + RANDOM % 3000))
+done
+qvimage
+expect_status 1
+says "Disk 1 - Corvela: LONGFI~1.TXT is the short name of Long file 1.txt on the floppy: the second replaces the first."
+says "Disk 1 - Corvela: NUL.TXT is a device name on DOS and Windows and cannot be a file."
+says "Disk 2 - Corvela: LONGFI~1.TXT and longfi~1.txt both land on the floppy as LONGFI~1.TXT, and only the second stays."
+nothing_in "$dir/out"
+qvimage /force
+expect_status 0
+image 1 "Long file 1.txt|LONGFI~1.TXT" "õ.txt|õ.txt" "o.txt|o.txt" "straße.txt|straße.txt" \
+  "STRASSE.TXT|STRASSE.TXT" "my.long.file.txt|my.long.file.txt" "naïve résumé.doc|naïve résumé.doc" \
+  "ÉTÉ.TXT|ÉTÉ.TXT" "readme|b/readme"
+image 2 "LONGFI~1.TXT|longfi~1.txt" "Long file 1.txt|Long file 1.txt"
+# mdir's short names (in mtools' own DOS code page) and long names.
+listing=$(mdir -i "$dir/out/Disk 1 - Corvela.img" ::)
+for alias in "LONGFI~1 TXT .* Long file 1.txt" "_~1      TXT .* õ.txt" "O        TXT .* o.txt" \
+  "STRAßE   TXT .* straße.txt" "STRASSE  TXT [^a-z]*" "MYLONG~1 TXT .* my.long.file.txt" \
+  "NA_VER~1 DOC .* naïve résumé.doc" "ÉTÉ      TXT [^a-z]*" "README       .* readme"; do
+  grep -q "^$alias\$" <<<"$listing" || fail "no \"$alias\" in"$'\n'"$listing"
+done
+grep -q "^NUL" <<<"$listing" && fail "a device name landed in"$'\n'"$listing"
+# One lookup of each name, long or short, finds the file the rule says.
+lookup() {
+  local img="$dir/out/Disk $1 - Corvela.img" name=$2 src="$dir/${3//\\//}"
+  rm -f "$work/one"
+  mcopy -n -i "$img" "::$name" "$work/one" 2>/dev/null || { fail "mcopy finds no $name in disk $1"; return; }
+  cmp -s "$src" "$work/one" || fail "$name in disk $1 is not $3"
+}
+lookup 1 "Long file 1.txt" LONGFI~1.TXT
+lookup 1 LONGFI~1.TXT LONGFI~1.TXT
+lookup 1 longfi~1.txt LONGFI~1.TXT
+lookup 1 o.txt o.txt
+lookup 1 O.TXT o.txt
+lookup 1 õ.txt õ.txt
+lookup 1 _~1.TXT õ.txt
+lookup 1 STRASSE.TXT STRASSE.TXT
+lookup 1 straße.txt straße.txt
+lookup 1 MYLONG~1.TXT my.long.file.txt
+lookup 1 NA_VER~1.DOC "naïve résumé.doc"
+lookup 1 été.txt ÉTÉ.TXT
+lookup 1 README b/readme
+lookup 2 LONGFI~1.TXT longfi~1.txt
+lookup 2 longfi~1.txt longfi~1.txt
+lookup 2 "Long file 1.txt" "Long file 1.txt"
+lookup 2 LONGFI~2.TXT "Long file 1.txt"
 
 # What does not load, or cannot be written, leaves nothing behind.
 package broken "a.txt"

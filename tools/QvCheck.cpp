@@ -21,12 +21,12 @@
 #include "ConsoleTool.h"
 #include "image/FloppyFormat.h"
 #include "package/FatTime.h"
+#include "package/FloppyFiles.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
 #include "res/resource.h"
 #include "verify/FileComparer.h"
-#include "verify/FloppyFiles.h"
 
 namespace {
 const int kClean = kToolClean, kProblems = kToolProblems, kNotLoaded = kToolNotLoaded;

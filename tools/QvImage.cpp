@@ -19,11 +19,11 @@
 #include "ConsoleTool.h"
 #include "image/DiskImageWriter.h"
 #include "image/FloppyFormat.h"
+#include "package/FloppyFiles.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
 #include "verify/FileComparer.h"
-#include "verify/FloppyFiles.h"
 
 namespace {
 const int kWritten = kToolClean, kProblems = kToolProblems, kNotLoaded = kToolNotLoaded, kNotWritten = 3;
@@ -106,32 +106,6 @@ CString ImageFileName(const CString& strLabel)
         }
     }
     return strName + ".img";
-}
-
-// What the disk leaves on its floppy. A source that cannot be read is left
-// out, as the wizard leaves it out when told to ignore it: only /force
-// gets this far with one. TRUE when one was left out.
-bool ListFloppyFiles(DiskInfo* pDisk, const CString& strImagesDir, FloppyFiles* pFiles)
-{
-    pFiles->ListDisk(pDisk, strImagesDir);
-    bool bUnreadable = false;
-    for (int i = 0; i < pFiles->GetSize() && !bUnreadable; ++i) {
-        DWORD dwAttributes = ::GetFileAttributesA((*pFiles)[i].strSource);
-        bUnreadable = dwAttributes == INVALID_FILE_ATTRIBUTES || (dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
-    }
-    if (!bUnreadable)
-        return false;
-    // An unreadable later entry leaves the earlier file of its name in place.
-    pFiles->RemoveAll();
-    FileCursor entries(pDisk);
-    CString strEntry;
-    while (entries.Next(strEntry)) {
-        CString strSource = strImagesDir + "\\" + strEntry;
-        DWORD dwAttributes = ::GetFileAttributesA(strSource);
-        if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            pFiles->Put(strEntry, strSource);
-    }
-    return true;
 }
 
 // TRUE when the disk fits the format; FALSE when it says why not.
@@ -346,7 +320,9 @@ int WriteImages(const ImageCommandLine& options)
             continue;
         }
         FloppyFiles files;
-        bool bIncomplete = ListFloppyFiles(diskOf[order[i]], strImagesDir, &files);
+        // A source that cannot be read is left out, as the wizard leaves it
+        // out when told to ignore it: only /force gets this far with one.
+        bool bIncomplete = !files.ListDisk(diskOf[order[i]], strImagesDir, TRUE);
         ImageReport report;
         CString strPath = strOutDir + (options.m_bSlots ? SlotName(i) : imageNames[i]);
         if (!DiskImageWriter::Write(files, strPath, &report, format, options.m_bProtect)) {

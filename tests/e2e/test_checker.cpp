@@ -52,7 +52,7 @@ TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
               "  Disk 1 - Corvela: 3 files, 40,038 bytes, 40,960 on the floppy, 1,416,704 left\r\n"
               "  Disk 2 - Corvela: 3 files, 1,500,000 bytes, 1,500,160 on the floppy, 42,496 too many\r\n"
               "3 problems:\r\n"
-              "  Disk 1 - Corvela: disk1\\setup.ini and extra\\SETUP.INI both land on the floppy as SETUP.INI, "
+              "  Disk 1 - Corvela: disk1\\setup.ini and extra\\SETUP.INI both land on the floppy as setup.ini, "
               "and only the second stays.\r\n"
               "  Disk 2 - Corvela: disk2\\missing.cab is missing (there is no " + dirPath + "\\disk2\\missing.cab).\r\n"
               "  Disk 2 - Corvela: the files take 1,500,160 bytes on a 1.44MB floppy, 42,496 more than it holds.\r\n",

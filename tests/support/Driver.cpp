@@ -13,13 +13,12 @@ ProgramDir::ProgramDir()
         throw std::runtime_error("cannot copy " + built);
 }
 
-ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, const std::string& args)
+namespace {
+// Runs a command line in currentDir and catches what it prints; the
+// program is the command line's first word unless application names it.
+ConsoleRun RunCommand(std::string commandLine, const std::string& currentDir, const char* application = NULL)
 {
     ConsoleRun run;
-    std::string exe = dir / exeName;
-    std::string built = TestProgramDirectory() + "\\..\\" + exeName;
-    if (!CopyFileA(built.c_str(), exe.c_str(), FALSE))
-        return run;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
     HANDLE readEnd = NULL, writeEnd = NULL;
     CreatePipe(&readEnd, &writeEnd, &inherit, 0);
@@ -28,10 +27,21 @@ ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, 
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = writeEnd;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    // Nothing to read: the programs run here read no input, and ctest may
+    // give this process none worth passing on.
+    HANDLE nothing = CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
+    startup.hStdInput = nothing;
     PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + exe + "\" " + args;
-    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, dir.Path().c_str(), &startup, &info)) {
+    // Wine fails a start now and then; twice more, as Program does.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt) {
+        if (attempt > 0)
+            Sleep(200);
+        started = CreateProcessA(application, &commandLine[0], NULL, NULL, TRUE, 0, NULL, currentDir.c_str(),
+                                 &startup, &info);
+    }
+    CloseHandle(nothing);
+    if (!started) {
         CloseHandle(readEnd);
         CloseHandle(writeEnd);
         return run;
@@ -60,12 +70,44 @@ ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, 
     } else {
         TerminateProcess(info.hProcess, 1);
         WaitForSingleObject(info.hProcess, 5000);
-        run.output += "\n[" + exeName + " did not end in time and was ended]\n";
+        run.output += "\n[" + commandLine + " did not end in time and was ended]\n";
     }
     CloseHandle(readEnd);
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
     return run;
+}
+}  // namespace
+
+ConsoleRun RunConsoleProgram(const ProgramDir& dir, const std::string& exeName, const std::string& args)
+{
+    std::string exe = dir / exeName;
+    std::string built = TestProgramDirectory() + "\\..\\" + exeName;
+    if (!CopyFileA(built.c_str(), exe.c_str(), FALSE))
+        return ConsoleRun();
+    return RunCommand("\"" + exe + "\" " + args, dir.Path());
+}
+
+Floppy ImageFilesByMtools(const std::string& imagePath)
+{
+    // Wine starts a Linux program in the Linux directory of the one it is
+    // given, so relative names need no translation. Neither its output nor
+    // its exit nor its exit code come back through Wine: the shell leaves
+    // them in files, the status last. Wine's Linux names are UTF-8.
+    TempDir work;
+    if (!CopyFileA(imagePath.c_str(), (work / "image.img").c_str(), FALSE) ||
+        !CreateDirectoryA((work / "files").c_str(), NULL))
+        throw std::runtime_error("cannot copy " + imagePath);
+    RunCommand("sh -c \"LC_ALL=C.UTF-8 mcopy -n -m -i image.img '::/*' files >said 2>&1; echo $? >done.tmp; "
+               "mv done.tmp done\"",
+               work.Path(), "Z:\\bin\\sh");
+    if (!WaitUntil([&] { return FileExists(work / "done"); }))
+        throw std::runtime_error("mcopy did not finish reading " + imagePath);
+    std::string status = ReadFileBytes(work / "done");
+    if (status != "0\n")
+        throw std::runtime_error("mcopy cannot read " + imagePath + " (exit code " + status.substr(0, status.find('\n')) +
+                                 "): " + ReadFileBytes(work / "said"));
+    return FilesIn(work / "files");
 }
 
 Program::Program(const ProgramDir& dir, const std::string& args, const std::string& currentDir,

@@ -71,6 +71,10 @@ private:
 
 // A floppy's files, name to content, as FilesIn reads them from its root.
 using Floppy = std::map<std::string, std::string>;
+// Every file of a floppy image as the host's mtools reads it, a reader
+// that shares nothing with QvImage's writer: name to content. Throws when
+// mtools cannot read the image.
+Floppy ImageFilesByMtools(const std::string& imagePath);
 
 // The user during a build: at every insert-disk prompt takes the written
 // floppy out (kept in floppies) and puts a blank one in, and answers every

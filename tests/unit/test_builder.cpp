@@ -487,6 +487,38 @@ TEST_F(Engine, ALaterFileOfTheSameNameIsWrittenAndVerifiedInPlaceOfTheEarlier)
     EXPECT_LT(0, verified("Verifying b\\SETUP.BIN"));
 }
 
+// A file lands where one lookup of its name takes it on a FAT floppy, even
+// on one that keeps no aliases, and is read back there.
+TEST_F(Engine, FilesLandInTheSlotsOfTheFloppyRule)
+{
+    const struct {
+        PackageFiles disks;
+        std::map<std::string, std::string> floppy;
+    } rows[] = {
+        {{{{"Long file 1.txt", "first"}, {"LONGFI~1.TXT", "second"}}}, {{"Long file 1.txt", "second"}}},
+        {{{{"LONGFI~1.TXT", "first"}, {"Long file 1.txt", "second"}}},
+         {{"LONGFI~1.TXT", "first"}, {"Long file 1.txt", "second"}}},
+        {{{{"a\\readme.", "first"}, {"b\\readme", "second"}}}, {{"readme", "second"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.disks[0][0].first);
+        g = Boundary();
+        RemoveContents("A:");
+        MakePackage(row.disks);
+        EXPECT_EQ(IDOK, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+        EXPECT_TRUE(Problems().empty()) << "every file verified";
+        EXPECT_EQ(row.floppy, FilesIn("A:"));
+    }
+    // A device name would open the device: the build ends there, as when
+    // the floppy refuses a file.
+    g = Boundary();
+    RemoveContents("A:");
+    MakePackage({{{"a.txt", "a"}, {"sub\\NUL.TXT", "n"}}});
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    ASSERT_EQ(1u, Problems().size());
+    EXPECT_EQ(Str(IDS_CANNOT_CREATE_OUTPUT), Problems()[0].text);
+}
+
 TEST_F(Engine, FullFloppyThenIgnoreLeavesNoPartialFile)
 {
     MakePackage({{{"big.bin", std::string(1600000, 'b')}, {"small.txt", "small"}}});
@@ -805,47 +837,62 @@ TEST_F(Engine, ADiskThatDoesNotReadBackIsEmptiedAndWrittenAgain)
         };
     };
     FILETIME old = {0, 0x1A00000};
+    auto changeByte = [&] { g.onFullBar = onFloppyOnceWritten([] { PatchFileByte("A:\\setup.exe", 40000, 'X'); }); };
     const struct {
         const char* name;
         std::function<void()> fault;
         std::string found;
+        // A later entry of the same name whose source is missing, ignored:
+        // the earlier file stays on the floppy and is read back all the same.
+        bool ignoredTwin;
     } cases[] = {
         {"data error", [] { g.failFloppyReads = 1; },
-         "cannot be read back (" + std::string(SystemErrorText(ERROR_CRC)) + ")"},
-        {"ends early", [] { g.floppyEndsEarly = true; }, "has the wrong length"},
-        {"changed byte",
-         [&] { g.onFullBar = onFloppyOnceWritten([] { PatchFileByte("A:\\setup.exe", 40000, 'X'); }); },
-         "differs from its source at byte 40,000"},
+         "cannot be read back (" + std::string(SystemErrorText(ERROR_CRC)) + ")", false},
+        {"ends early", [] { g.floppyEndsEarly = true; }, "has the wrong length", false},
+        {"changed byte", changeByte, "differs from its source at byte 40,000", false},
         {"old time", [&] { g.onFullBar = onFloppyOnceWritten([&] { SetLastWriteTime("A:\\setup.exe", old); }); },
-         "does not have its source's modification time"},
+         "does not have its source's modification time", false},
+        {"changed byte, its twin ignored", changeByte, "differs from its source at byte 40,000", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         g = Boundary();
         RemoveContents("A:");
-        MakePackage({{{"disk1\\setup.exe", setup}, {"disk1\\setup.ini", "[Setup]"}}});
+        PackageFiles disks = {{{"disk1\\setup.exe", setup}, {"disk1\\setup.ini", "[Setup]"}}};
+        if (c.ignoredTwin)
+            disks[0].push_back({"other\\SETUP.EXE", kNoFile});
+        MakePackage(disks);
         c.fault();
         std::vector<std::map<std::string, std::string>> atBox;
         EXPECT_EQ(IDOK, Build([&](const MessageBoxCall& box) {
+            if (box.type == (MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION))
+                return IDIGNORE;
             if (box.type != (MB_RETRYCANCEL | MB_ICONEXCLAMATION))
                 return IDCANCEL;
             atBox.push_back(FilesIn("A:"));
             return IDRETRY;
         }));
-        ASSERT_EQ(1u, Problems().size());
+        std::vector<MessageBoxCall> verifyBoxes;
+        for (const MessageBoxCall& box : Problems())
+            if (box.type == (MB_RETRYCANCEL | MB_ICONEXCLAMATION))
+                verifyBoxes.push_back(box);
+        ASSERT_EQ(1u, verifyBoxes.size());
+        EXPECT_EQ(c.ignoredTwin ? 3u : 1u, Problems().size()) << "the twin is ignored on each writing";
         EXPECT_EQ("Disk 1 - Corvela did not verify: setup.exe " + c.found + "." +
                       Str(IDS_VERIFY_FAILED).substr(Str(IDS_VERIFY_FAILED).find(".\n")+1),
-                  Problems()[0].text);
-        EXPECT_EQ(static_cast<UINT>(MB_RETRYCANCEL | MB_ICONEXCLAMATION), Problems()[0].type);
-        EXPECT_EQ("Pellandor's disk maker", Problems()[0].caption);
+                  verifyBoxes[0].text);
+        EXPECT_EQ("Pellandor's disk maker", verifyBoxes[0].caption);
         EXPECT_TRUE(atBox[0].empty()) << "what was written is gone before the user is asked";
-        EXPECT_EQ(3u, boxes.size()) << "Retry prompts for the disk again";
+        EXPECT_EQ(2, std::count_if(boxes.begin(), boxes.end(), [](const MessageBoxCall& box) {
+            return StartsWith(box.text, "Please label");
+        })) << "Retry prompts for the disk again";
         EXPECT_EQ((std::map<std::string, std::string>{{"setup.exe", setup}, {"setup.ini", "[Setup]"}}),
                   FilesIn("A:"));
     }
     // Cancel ends the build as Abort does, and leaves the floppy empty.
     g = Boundary();
     RemoveContents("A:");
+    MakePackage({{{"disk1\\setup.exe", setup}, {"disk1\\setup.ini", "[Setup]"}}});
     g.failFloppyReads = 1;
     EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDCANCEL; }));
     EXPECT_TRUE(FilesIn("A:").empty());

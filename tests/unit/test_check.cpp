@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "FloppyNames.h"
 #include "TestFiles.h"
 #include "package/PackageCheck.h"
 
@@ -102,11 +103,15 @@ TEST(PackageCheck, TheRootDirectoryHolds224EntriesLongNamesIncluded)
     // One entry for a plain upper-case 8.3 name; a long name adds one per 13 characters.
     const std::pair<const char*, int> names[] = {
         {"SETUP.EXE", 1},      {"SETUP", 1},         {"A-B_C~1.$$$", 1},  {"setup.exe", 2},
-        {"ABCDEFGHI.TXT", 2},  {"SETUP.EXEC", 2},    {"A.B.C", 2},        {"NAME.", 2},
+        {"ABCDEFGHI.TXT", 2},  {"SETUP.EXEC", 2},    {"A.B.C", 2},        {"NAME.", 1},
         {"ABCDEFGHIJKLM", 2},  {"ABCDEFGHIJKLMN", 3}, {"WITH SPACE", 2},  {".HIDDEN", 2},
+        {"A+B.TXT", 2},
     };
-    for (const auto& name : names)
-        EXPECT_EQ(name.second, PackageCheck::DirectoryEntriesFor(name.first)) << name.first;
+    for (const auto& name : names) {
+        FloppyFiles files;
+        files.Put(name.first, "");
+        EXPECT_EQ(name.second, files[0].RootEntries()) << name.first;
+    }
 }
 
 TEST(PackageCheck, EachFormatHoldsItsWholeClustersAndItsRootEntries)
@@ -183,12 +188,12 @@ TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
     std::string dir = p.images.Path();
     EXPECT_EQ("Disk 1 - Corvela: disk1\\missing.dll is missing (there is no " + dir + "\\disk1\\missing.dll).\n"
               "Disk 1 - Corvela: disk1 names a directory, not a file (" + dir + "\\disk1).\n"
-              "Disk 1 - Corvela: disk1\\setup.ini and extra\\SETUP.INI both land on the floppy as SETUP.INI, "
+              "Disk 1 - Corvela: disk1\\setup.ini and extra\\SETUP.INI both land on the floppy as setup.ini, "
               "and only the second stays.\n"
               "Disk 1 - Corvela: disk1\\held.cab cannot be opened for reading (" + dir + "\\disk1\\held.cab).\n"
               "Disk 1 - Corvela: disk1\\read.cab cannot be opened for reading (" + dir + "\\disk1\\read.cab).\n"
               "Disk 2 - Corvela: disk2\\gone.cab is missing (there is no " + dir + "\\disk2\\gone.cab).\n"
-              "Disk 2 - Corvela: disk2/kept.cab and other\\KEPT.CAB both land on the floppy as KEPT.CAB; "
+              "Disk 2 - Corvela: disk2/kept.cab and other\\KEPT.CAB both land on the floppy as kept.cab; "
               "the second cannot be copied, so the first stays.\n"
               "Disk 2 - Corvela: other\\KEPT.CAB is missing (there is no " + dir + "\\other\\KEPT.CAB).\n",
               p.Problems());
@@ -207,6 +212,91 @@ TEST(PackageCheck, FindsEveryEntryTheBuildCouldNotCopyAsListed)
     ASSERT_EQ(1, p.check.m_disks.GetSize());
     EXPECT_STREQ("Disk 2 - Corvela", p.check.m_disks[0].strLabel);
     EXPECT_EQ(3, p.check.m_problems.GetSize()) << p.Problems();
+}
+
+// Which entry lands in which slot of the root under which long and short
+// name, by FAT's rules, and what the check says of it. Entry i's file has
+// 2^i bytes, so the check's byte count tells which files landed.
+TEST(PackageCheck, NamesLandAsOnAFatFloppy)
+{
+    const struct {
+        std::vector<std::string> entries;
+        std::string slots;                  // long | short | root entries | entry
+        std::vector<std::string> problems;  // after the disk's label
+    } rows[] = {
+        {{"Long file 1.txt", "LONGFI~1.TXT"},
+         "Long file 1.txt | LONGFI~1.TXT | 3 | LONGFI~1.TXT",
+         {"LONGFI~1.TXT is the short name of Long file 1.txt on the floppy: the second replaces the first."}},
+        {{"LONGFI~1.TXT", "Long file 1.txt"},
+         "LONGFI~1.TXT | LONGFI~1.TXT | 1 | LONGFI~1.TXT; Long file 1.txt | LONGFI~2.TXT | 3 | Long file 1.txt", {}},
+        {{"Long file 1.txt", "x\\longfi~1.txt"},
+         "Long file 1.txt | LONGFI~1.TXT | 3 | x\\longfi~1.txt",
+         {"longfi~1.txt is the short name of Long file 1.txt on the floppy: the second replaces the first."}},
+        {{"longfi~1.txt", "Long file 1.txt"},
+         "longfi~1.txt | LONGFI~1.TXT | 2 | longfi~1.txt; Long file 1.txt | LONGFI~2.TXT | 3 | Long file 1.txt", {}},
+        {{"\xF5.txt", "o.txt"}, "\xF5.txt | _~1.TXT | 2 | \xF5.txt; o.txt | O.TXT | 2 | o.txt", {}},
+        {{"o.txt", "\xF5.txt"}, "o.txt | O.TXT | 2 | o.txt; \xF5.txt | _~1.TXT | 2 | \xF5.txt", {}},
+        {{"stra\xDF" "e.txt", "STRASSE.TXT", "\xE6on.txt", "AEON.TXT"},
+         "stra\xDF" "e.txt | STRA\xDF" "E.TXT | 2 | stra\xDF" "e.txt; STRASSE.TXT | STRASSE.TXT | 1 | STRASSE.TXT; "
+         "\xE6on.txt | \xC6ON.TXT | 2 | \xE6on.txt; AEON.TXT | AEON.TXT | 1 | AEON.TXT", {}},
+        {{"my.long.file.txt", "na\xEFve r\xE9sum\xE9.doc"},
+         "my.long.file.txt | MYLONG~1.TXT | 3 | my.long.file.txt; "
+         "na\xEFve r\xE9sum\xE9.doc | NA_VER~1.DOC | 3 | na\xEFve r\xE9sum\xE9.doc", {}},
+        {{"\xC9T\xC9.TXT", "\xE9t\xE9.doc", "a\\\xE9t\xE9.txt"},
+         "\xC9T\xC9.TXT | \xC9T\xC9.TXT | 1 | a\\\xE9t\xE9.txt; \xE9t\xE9.doc | \xC9T\xC9.DOC | 2 | \xE9t\xE9.doc",
+         {"\xC9T\xC9.TXT and a\\\xE9t\xE9.txt both land on the floppy as \xC9T\xC9.TXT, and only the second stays."}},
+        {{"c\\notes.txt . "}, "notes.txt | NOTES.TXT | 2 | c\\notes.txt . ", {}},
+        {{"a\\readme.", "b\\readme"},
+         "readme | README | 2 | b\\readme",
+         {"a\\readme. and b\\readme both land on the floppy as readme, and only the second stays."}},
+        {{"NUL.TXT", "con", "sub\\Com1.log", "LPT9.A.B", "COM0.TXT"},
+         "COM0.TXT | COM0.TXT | 1 | COM0.TXT",
+         {"NUL.TXT is a device name on DOS and Windows and cannot be a file.",
+          "con is a device name on DOS and Windows and cannot be a file.",
+          "Com1.log is a device name on DOS and Windows and cannot be a file.",
+          "LPT9.A.B is a device name on DOS and Windows and cannot be a file."}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entries[0] + ", ...");
+        FloppyFiles files;
+        for (const std::string& entry : row.entries)
+            files.Put(entry.c_str(), entry.c_str());
+        EXPECT_EQ(row.slots, DescribeSlots(files));
+
+        CheckedPackage p({row.entries});
+        for (size_t i = 0; i < row.entries.size(); ++i) {
+            if (FloppyFiles::CanLand(FloppyFiles::LandingName(row.entries[i].c_str())) == FloppyFiles::kLands)
+                p.File(row.entries[i], size_t(1) << i);
+        }
+        const PackageCheck& check = p.Run();
+        std::string problems;
+        for (const std::string& problem : row.problems)
+            problems += "Disk 1 - Corvela: " + problem + "\n";
+        EXPECT_EQ(problems, p.Problems());
+        ULONGLONG bytes = 0;
+        int rootEntries = 0;
+        for (int i = 0; i < files.GetSize(); ++i) {
+            for (size_t j = 0; j < row.entries.size(); ++j)
+                bytes += row.entries[j] == static_cast<LPCSTR>(files[i].strEntry) ? 1u << j : 0;
+            rootEntries += files[i].RootEntries();
+        }
+        EXPECT_EQ(bytes, check.m_disks[0].nBytes);
+        EXPECT_EQ(rootEntries, check.m_disks[0].nRootEntries);
+    }
+}
+
+// Run in a Japanese code page: a double-byte character has no case, and
+// its trail byte may be a letter or a backslash.
+TEST(PackageCheck, DoubleByteNamesLandWhole)
+{
+    FloppyFiles files;
+    for (const char* entry : {"d\\\x83\x61.txt", "d\\\x83\x41.txt", "\x95\x5C.txt", "\x95\x5C.TXT",
+                              "\x95\x5C\x95\x5C long name.txt"})
+        files.Put(entry, entry);
+    EXPECT_EQ("\x83\x61.txt | \x83\x61.TXT | 2 | d\\\x83\x61.txt; \x83\x41.txt | \x83\x41.TXT | 2 | d\\\x83\x41.txt; "
+              "\x95\x5C.txt | \x95\x5C.TXT | 2 | \x95\x5C.TXT; "
+              "\x95\x5C\x95\x5C long name.txt | \x95\x5C\x95\x5CLO~1.TXT | 3 | \x95\x5C\x95\x5C long name.txt",
+              DescribeSlots(files));
 }
 
 TEST(PackageCheck, AFloppyNameFollowsTheLastBackslashOrSlash)
