@@ -220,7 +220,7 @@ int FinishSlots(const CString& strDir, const CStringArray& labels)
     for (BOOL bFound = hFind != INVALID_HANDLE_VALUE; bFound; bFound = ::FindNextFileA(hFind, &found)) {
         bool bOurs = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         for (int i = 0; i < labels.GetSize() && !bOurs; ++i)
-            bOurs = lstrcmpiA(found.cFileName, SlotName(i)) == 0;
+            bOurs = FloppyFiles::SameName(found.cFileName, SlotName(i)) != FALSE;
         if (bOurs)
             continue;
         int nAt = stale.GetSize();
