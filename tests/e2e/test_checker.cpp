@@ -71,7 +71,7 @@ TEST(Checker, ChecksForTheFloppyFormatAsked)
     const struct {
         const char* args;
         DWORD exitCode;
-        std::string output;  // empty: the usage
+        std::string output;  // empty: what was wrong, then the usage
     } cases[] = {
         {"/format 720", 1,
          "Corvela, on 720 KB floppies\r\n"
@@ -92,7 +92,7 @@ TEST(Checker, ChecksForTheFloppyFormatAsked)
         CheckerRun run = RunChecker(dir, c.args);
         EXPECT_EQ(c.exitCode, run.exitCode) << c.args;
         if (c.output.empty())
-            EXPECT_EQ(0u, run.output.find("Usage: QvCheck")) << c.args << ": " << run.output;
+            EXPECT_NE(std::string::npos, run.output.find("\r\nUsage: QvCheck")) << c.args << ": " << run.output;
         else
             EXPECT_EQ(c.output, run.output) << c.args;
     }

@@ -16,7 +16,10 @@ ProgramDir::ProgramDir()
 namespace {
 // Runs a command line in currentDir and catches what it prints; the
 // program is the command line's first word unless application names it.
-ConsoleRun RunCommand(std::string commandLine, const std::string& currentDir, const char* application = NULL)
+// A Linux program started through Wine is not seen to end: with
+// bWaitForEnd false it is only started, and tells its end some other way.
+ConsoleRun RunCommand(std::string commandLine, const std::string& currentDir, const char* application = NULL,
+                      bool bWaitForEnd = true)
 {
     ConsoleRun run;
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), NULL, TRUE};
@@ -47,6 +50,12 @@ ConsoleRun RunCommand(std::string commandLine, const std::string& currentDir, co
         return run;
     }
     CloseHandle(writeEnd);
+    if (!bWaitForEnd) {
+        CloseHandle(readEnd);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+        return run;
+    }
     // A program that spins, with or without output, is ended at the
     // deadline: it must not outlive its test or keep the suite waiting.
     char buffer[4096];
@@ -100,7 +109,7 @@ Floppy ImageFilesByMtools(const std::string& imagePath)
         throw std::runtime_error("cannot copy " + imagePath);
     RunCommand("sh -c \"LC_ALL=C.UTF-8 mcopy -n -m -i image.img '::/*' files >said 2>&1; echo $? >done.tmp; "
                "mv done.tmp done\"",
-               work.Path(), "Z:\\bin\\sh");
+               work.Path(), "Z:\\bin\\sh", false);
     if (!WaitUntil([&] { return FileExists(work / "done"); }))
         throw std::runtime_error("mcopy did not finish reading " + imagePath);
     std::string status = ReadFileBytes(work / "done");
