@@ -7,6 +7,7 @@
 #include "package/FatTime.h"
 #include "package/PackageCheck.h"
 #include "res/resource.h"
+#include "verify/FloppyFileReader.h"
 
 namespace {
 const UINT kBlockSize = 32768;

@@ -5,9 +5,9 @@
 #include "drives/DriveList.h"
 #include "framework/CFile.h"
 #include "framework/CWnd.h"
+#include "package/FloppyFiles.h"
 #include "package/PackageInfo.h"
 #include "verify/FileComparer.h"
-#include "package/FloppyFiles.h"
 
 class CCopyProgressDlg;
 

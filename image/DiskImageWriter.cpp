@@ -1,22 +1,10 @@
 #include "DiskImageWriter.h"
 
 #include "../verify/FileComparer.h"
+#include "../verify/FileHandle.h"
 #include "Fat12Image.h"
 
 namespace {
-class Handle {
-public:
-    explicit Handle(HANDLE h) : m_h(h) {}
-    ~Handle() { Close(); }
-    BOOL Close()
-    {
-        BOOL bClosed = m_h == INVALID_HANDLE_VALUE || ::CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-        return bClosed;
-    }
-    HANDLE m_h;
-};
-
 CString Sentence(LPCSTR lpszFormat, LPCSTR lpszName, DWORD dwError)
 {
     CString strText;
@@ -29,7 +17,7 @@ BOOL FillImage(const FloppyFiles& files, Fat12Image& image, ImageReport* pReport
 {
     for (int i = 0; i < files.GetSize(); ++i) {
         const FloppyFile& file = files[i];
-        Handle source(::CreateFileA(file.strSource, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+        FileHandle source(::CreateFileA(file.strSource, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, NULL));
         DWORD dwHigh = 0, dwSize = 0;
         FILETIME created, accessed, written;
@@ -60,7 +48,7 @@ BOOL FillImage(const FloppyFiles& files, Fat12Image& image, ImageReport* pReport
 
 BOOL WriteImageFile(Fat12Image& image, LPCSTR lpszPath, ImageReport* pReport)
 {
-    Handle file(::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
+    FileHandle file(::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
     if (file.m_h == INVALID_HANDLE_VALUE) {
         pReport->strProblem = Sentence("%s cannot be created (%s)", lpszPath, ::GetLastError());
         return FALSE;

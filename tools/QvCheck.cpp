@@ -27,6 +27,7 @@
 #include "package/ProgramDirectory.h"
 #include "res/resource.h"
 #include "verify/FileComparer.h"
+#include "verify/FloppyFileReader.h"
 
 namespace {
 const int kClean = kToolClean, kProblems = kToolProblems, kNotLoaded = kToolNotLoaded;

@@ -5,6 +5,7 @@
 #include "../framework/CException.h"
 #include "../package/FatTime.h"
 #include "../package/PackageCheck.h"
+#include "FileHandle.h"
 #include "res/resource.h"
 
 namespace {
@@ -30,21 +31,6 @@ CompareOutcome Outcome(CompareResult result, ULONGLONG nOffset = 0, DWORD dwErro
     outcome.dwError = dwError;
     return outcome;
 }
-
-class SourceFile {
-public:
-    explicit SourceFile(LPCSTR lpszPath)
-        : m_hFile(::CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, NULL))
-    {
-    }
-    ~SourceFile()
-    {
-        if (m_hFile != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_hFile);
-    }
-    HANDLE m_hFile;
-};
 }  // namespace
 
 CompareOutcome FileComparer::Compare(LPCSTR lpszSource, CopyReader& copy, ProgressProc pfnProgress,
@@ -58,15 +44,16 @@ CompareOutcome FileComparer::Compare(LPCSTR lpszSource, CopyReader& copy, Progre
         BOOL bMissing = dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND;
         return Outcome(bMissing ? kCompareMissing : kCompareUnreadable, 0, dwError);
     }
-    SourceFile source(lpszSource);
+    FileHandle source(::CreateFileA(lpszSource, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                                    FILE_FLAG_SEQUENTIAL_SCAN, NULL));
     DWORD dwHigh = 0;
     FILETIME ftSource;
-    if (source.m_hFile == INVALID_HANDLE_VALUE)
+    if (source.m_h == INVALID_HANDLE_VALUE)
         return Outcome(kCompareSourceUnreadable, 0, ::GetLastError());
     ::SetLastError(NO_ERROR);
-    DWORD dwLow = ::GetFileSize(source.m_hFile, &dwHigh);
+    DWORD dwLow = ::GetFileSize(source.m_h, &dwHigh);
     if ((dwLow == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) ||
-        !::GetFileTime(source.m_hFile, NULL, NULL, &ftSource))
+        !::GetFileTime(source.m_h, NULL, NULL, &ftSource))
         return Outcome(kCompareSourceUnreadable, 0, ::GetLastError());
     ULONGLONG nLength = (static_cast<ULONGLONG>(dwHigh) << 32) | dwLow;
     if (copy.GetLength() != nLength)
@@ -82,7 +69,7 @@ CompareOutcome FileComparer::Compare(LPCSTR lpszSource, CopyReader& copy, Progre
         if (nRead == 0 || nRead > nLength - nCompared)
             return Outcome(kCompareWrongLength);  // it changed under us
         DWORD dwSourceRead = 0;
-        if (!::ReadFile(source.m_hFile, pSourceBlock, nRead, &dwSourceRead, NULL))
+        if (!::ReadFile(source.m_h, pSourceBlock, nRead, &dwSourceRead, NULL))
             return Outcome(kCompareSourceUnreadable, nCompared, ::GetLastError());
         if (dwSourceRead != nRead)  // the source shrank since it was measured
             return Outcome(kCompareSourceUnreadable, nCompared, ERROR_HANDLE_EOF);
@@ -135,80 +122,4 @@ CString DescribeMismatch(const CompareOutcome& outcome)
         break;
     }
     return strWhat;
-}
-
-CString SystemErrorText(DWORD dwError)
-{
-    char szText[256];
-    DWORD nLength = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL, dwError,
-                                     0, szText, sizeof(szText), NULL);
-    while (nLength > 0 && (szText[nLength - 1] == '.' || static_cast<BYTE>(szText[nLength - 1]) <= ' '))
-        --nLength;
-    CString strText;
-    if (nLength == 0)
-        strText.Format("error %lu", dwError);
-    else
-        strText = CString(szText, static_cast<int>(nLength));
-    return strText;
-}
-
-FloppyFileReader::~FloppyFileReader()
-{
-    if (m_hFile != INVALID_HANDLE_VALUE)
-        ::CloseHandle(m_hFile);
-}
-
-BOOL FloppyFileReader::Open(DWORD* pdwError)
-{
-    // Past the cache, a bad sector shows now and not on the customer's
-    // machine. Where the system refuses that, the data still gets compared.
-    m_bUnbuffered = TRUE;
-    m_hFile = ::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                            FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-    if (m_hFile == INVALID_HANDLE_VALUE) {
-        DWORD dwError = ::GetLastError();
-        if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_PATH_NOT_FOUND) {
-            *pdwError = dwError;
-            return FALSE;
-        }
-        m_bUnbuffered = FALSE;
-        m_hFile = ::CreateFileA(m_strPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                                FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-        if (m_hFile == INVALID_HANDLE_VALUE) {
-            *pdwError = ::GetLastError();
-            return FALSE;
-        }
-    }
-    DWORD dwHigh = 0;
-    ::SetLastError(NO_ERROR);
-    DWORD dwLow = ::GetFileSize(m_hFile, &dwHigh);
-    if (dwLow == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) {
-        *pdwError = ::GetLastError();
-        return FALSE;
-    }
-    m_nLength = (static_cast<ULONGLONG>(dwHigh) << 32) | dwLow;
-    return TRUE;
-}
-
-ULONGLONG FloppyFileReader::GetLength()
-{
-    return m_nLength;
-}
-
-BOOL FloppyFileReader::GetLastWriteTime(FILETIME* pTime)
-{
-    return ::GetFileTime(m_hFile, NULL, NULL, pTime);
-}
-
-BOOL FloppyFileReader::ReadBlock(BYTE* pBuffer, UINT* pnRead, DWORD* pdwError)
-{
-    // Always a whole block: past the cache a read must be a multiple of the
-    // sector, and the system stops it at the file's end.
-    DWORD dwRead = 0;
-    if (!::ReadFile(m_hFile, pBuffer, FileComparer::kBlockSize, &dwRead, NULL)) {
-        *pdwError = ::GetLastError();
-        return FALSE;
-    }
-    *pnRead = dwRead;
-    return TRUE;
 }

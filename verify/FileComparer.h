@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "../framework/CString.h"
+#include "../framework/SystemError.h"
 
 // The written file, read back. A floppy's file and a file inside an image
 // are read differently; the comparison is the same.
@@ -56,27 +57,3 @@ public:
 // from the floppy", "differs from its source at byte 1,024".
 CString DescribeMismatch(const CompareOutcome& outcome);
 
-// The system's words for an error code, without the closing full stop;
-// the number itself when the system has none.
-CString SystemErrorText(DWORD dwError);
-
-// A file on a floppy, read past the system's cache where the system lets
-// it (FILE_FLAG_NO_BUFFERING), else read normally.
-class FloppyFileReader : public CopyReader {
-public:
-    explicit FloppyFileReader(LPCSTR lpszPath) : m_strPath(lpszPath) {}
-    ~FloppyFileReader() override;
-    BOOL Open(DWORD* pdwError) override;
-    ULONGLONG GetLength() override;
-    BOOL GetLastWriteTime(FILETIME* pTime) override;
-    BOOL ReadBlock(BYTE* pBuffer, UINT* pnRead, DWORD* pdwError) override;
-
-    // Whether the open past the cache was granted (for the tests and the benchmark).
-    BOOL IsUnbuffered() const { return m_bUnbuffered; }
-
-private:
-    CString m_strPath;
-    HANDLE m_hFile = INVALID_HANDLE_VALUE;
-    BOOL m_bUnbuffered = FALSE;
-    ULONGLONG m_nLength = 0;
-};
