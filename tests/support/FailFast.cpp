@@ -40,11 +40,15 @@ class FailFastListener : public ::testing::EmptyTestEventListener {
 
 void EndAHungTest()
 {
-    DWORD now = GetTickCount(), started = g_testStarted, failedAt = g_testFailedAt;
+    // The stamps first, the clock after: a test that starts in between must
+    // not look as if it had started in the future (a wrapped, huge age).
+    DWORD started = g_testStarted, failedAt = g_testFailedAt;
     if (started == 0)
         return;
-    bool hung = now - started > kTestMilliseconds;
-    bool failed = failedAt != 0 && now - failedAt > kAfterFailureMilliseconds;
+    DWORD now = GetTickCount();
+    auto age = [now](DWORD since) { return static_cast<LONG>(now - since); };
+    bool hung = age(started) > static_cast<LONG>(kTestMilliseconds);
+    bool failed = failedAt != 0 && age(failedAt) > static_cast<LONG>(kAfterFailureMilliseconds);
     if (hung || failed) {
         fprintf(stderr, "%s has not ended %s: the test program is ended.\n", g_testName,
                 failed ? "30 s after its first failed check" : "in 120 s");
