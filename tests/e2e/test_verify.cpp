@@ -8,9 +8,12 @@
 
 namespace {
 // One disk whose second file takes long enough to copy for the user to
-// meddle with the floppy meanwhile.
-void WriteOneDiskSet(ProgramDir& dir)
+// meddle with the floppy meanwhile; with eraseUsed, the erase box starts
+// checked.
+void WriteOneDiskSet(ProgramDir& dir, bool eraseUsed = false)
 {
+    if (eraseUsed)
+        dir.Write("Quorvane.ini", "[Options]\r\nEraseUsed=1\r\n");
     dir.Write("disk1\\setup.exe", SampleBytes(40000, 1));
     dir.Write("disk1\\big.bin", SampleBytes(1300000, 2));
     dir.Write("packlist.ini", PackageList({{"disk1\\setup.exe", "disk1\\big.bin"}}));
@@ -109,9 +112,7 @@ TEST(UsedFloppy, OnlyAYesErasesIt)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ProgramDir dir;
-        WriteOneDiskSet(dir);
-        if (c.eraseUsed)
-            dir.Write("Quorvane.ini", "[Options]\r\nEraseUsed=1\r\n");
+        WriteOneDiskSet(dir, c.eraseUsed);
         Program program(dir);
         Wizard wizard = WizardAtBuildPage(program);
         ASSERT_NE(nullptr, wizard.hwnd());
@@ -164,9 +165,7 @@ TEST(UsedFloppy, AFloppySwappedAtTheDiskFullBoxIsCheckedLikeANewOne)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ProgramDir dir;
-        WriteOneDiskSet(dir);
-        if (c.eraseUsed)
-            dir.Write("Quorvane.ini", "[Options]\r\nEraseUsed=1\r\n");
+        WriteOneDiskSet(dir, c.eraseUsed);
         Program program(dir);
         Wizard wizard = WizardAtBuildPage(program);
         ASSERT_NE(nullptr, wizard.hwnd());
@@ -214,8 +213,7 @@ TEST(UsedFloppy, AFloppySwappedAtTheDiskFullBoxIsCheckedLikeANewOne)
 TEST(BigMedium, AUsedMediumLargerThanAFloppyIsNeverErased)
 {
     ProgramDir dir;
-    WriteOneDiskSet(dir);
-    dir.Write("Quorvane.ini", "[Options]\r\nEraseUsed=1\r\n");
+    WriteOneDiskSet(dir, true);
     Program program(dir);
     Wizard wizard = WizardAtBuildPage(program);
     ASSERT_NE(nullptr, wizard.hwnd());
