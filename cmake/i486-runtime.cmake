@@ -3,7 +3,9 @@
 # (exceptions, type information, operator new) and the exception unwinder
 # come from the compiler's own sources, Debian's gcc-N-source of the same
 # major version N as the i686 MinGW compiler; the start-up, the emulated
-# thread-local storage and the terminate handler are our own (runtime/).
+# thread-local storage, the terminate handler and the C library's functions
+# the programs call are our own (runtime/), so that they need no C run-time
+# DLL.
 # The sources are unpacked and compiled once per build directory.
 string(REGEX MATCH "^[0-9]+" gcc_major "${CMAKE_CXX_COMPILER_VERSION}")
 file(GLOB gcc_archives /usr/src/gcc-${gcc_major}/gcc-${gcc_major}.*.tar.xz)
@@ -77,6 +79,16 @@ set_target_properties(i486_runtime PROPERTIES CXX_EXTENSIONS ON)
 target_compile_options(i486_runtime PRIVATE -O2 -w)
 target_link_libraries(i486_runtime PUBLIC i486_unwind)
 
+# The C library's functions over KERNEL32: memory, strings, output to the
+# standard handles. Linked as objects, so that they come before every
+# library, MinGW's import library of the C run-time DLL included; the
+# release check refuses any import of that DLL. The tests keep the system's
+# C library: they compare our formatting with its own.
+add_library(i486_clib OBJECT runtime/Console.c runtime/Heap.c runtime/Strings.c)
+target_compile_options(i486_clib PRIVATE -O2 -fno-builtin)
+# Else gcc would turn the loops of the string functions into calls to them.
+set_source_files_properties(runtime/Strings.c PROPERTIES COMPILE_OPTIONS -fno-tree-loop-distribute-patterns)
+
 # The start-up object. The compiler driver looks for crt2.o in the
 # directories given with -B before its own, so the release programs link
 # ours, in the place of MinGW's: first, ahead of the constructor and frame
@@ -90,12 +102,14 @@ add_custom_command(
   VERBATIM)
 add_custom_target(i486_startfiles DEPENDS ${I486_STARTFILES}/crt2.o)
 
-# link_i486_runtime TARGET: TARGET starts with the start-up above, and must
-# do without run-time pseudo-relocations, whose handler is MinGW's. (The
-# framework links the library, so that it comes after every library of
-# ours on the command line.)
+# link_i486_runtime TARGET: TARGET starts with the start-up above, takes
+# the C library's functions from ours, and must do without run-time
+# pseudo-relocations, whose handler is MinGW's. (The framework links the
+# C++ run-time, so that it comes after every library of ours on the
+# command line.)
 function(link_i486_runtime target)
   add_dependencies(${target} i486_startfiles)
+  target_sources(${target} PRIVATE $<TARGET_OBJECTS:i486_clib>)
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${I486_STARTFILES}/crt2.o)
   target_link_options(${target} PRIVATE -B${I486_STARTFILES}/ -Wl,--disable-runtime-pseudo-reloc)
 endfunction()

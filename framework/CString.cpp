@@ -3,13 +3,13 @@
 #include <climits>
 #include <cstddef>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
 #include "CException.h"
 #include "AfxGlobals.h"
+#include "../runtime/FormatText.h"
 
 // The characters follow the header in the same allocation.
 struct CStringData {
@@ -230,14 +230,13 @@ BOOL CString::LoadString(UINT nID)
 
 void CString::FormatV(LPCSTR lpszFormat, va_list args)
 {
-    // The system run-time's _vsnprintf, the one every MSVCRT.DLL has, says
-    // only -1 while the text does not fit, so the buffer doubles until it
-    // does.
+    // FormatText, like the system run-time's _vsnprintf, says only -1 while
+    // the text does not fit, so the buffer doubles until it does.
     for (int nSize = 256;; nSize *= 2) {
         CString text;
         va_list attempt;
         va_copy(attempt, args);
-        int nLength = _vsnprintf(text.GetBuffer(nSize), nSize, lpszFormat, attempt);
+        int nLength = FormatText(text.GetBuffer(nSize), nSize, lpszFormat, attempt);
         va_end(attempt);
         if (nLength >= 0 && nLength < nSize) {
             text.ReleaseBuffer(nLength);

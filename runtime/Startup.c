@@ -1,24 +1,14 @@
 // The process entry of a release program, in place of MinGW's start-up
-// object, which is built for a Pentium Pro. It does what our programs ask
-// of it: the C run-time's arguments, the static constructors, the main
-// function, and exit, which runs the destructors and flushes the streams.
+// object, which is built for a Pentium Pro and asks the C run-time DLL for
+// the arguments. It does what our programs ask of it: the arguments, the
+// static constructors, the main function, and exit, which runs the
+// destructors.
 #include <windows.h>
 #include <stdlib.h>
 
-typedef struct {
-    int newmode;
-} StartupInfo;
+#include "CommandLine.h"
 
-// MSVCRT.DLL's start-up entries, as every version of it has them.
-__declspec(dllimport) void __cdecl __set_app_type(int appType);
-__declspec(dllimport) int __cdecl __getmainargs(int* argc, char*** argv, char*** envp, int expandWildcards,
-                                                StartupInfo* info);
-__declspec(dllimport) _onexit_t __cdecl _onexit(_onexit_t function);
-
-// MinGW's settings (whether arguments are globbed, whether malloc calls the
-// new handler) and gcc's constructor runner.
-extern int _dowildcard;
-extern int _newmode;
+// gcc's constructor runner.
 void __main(void);
 void _fpreset(void);
 
@@ -33,16 +23,40 @@ enum { CONSOLE_APP = 1, GUI_APP = 2 };
 // Weak: a console program does not link it.
 LPCSTR AfxCommandLineTail(LPCSTR lpszCommandLine) __attribute__((weak));
 
+static void WriteError(const char* text)
+{
+    DWORD written;
+    HANDLE hError = GetStdHandle(STD_ERROR_HANDLE);
+    if (hError != NULL && hError != INVALID_HANDLE_VALUE)
+        WriteFile(hError, text, (DWORD)strlen(text), &written, NULL);
+}
+
+// The arguments of a console program; a windowed one splits its own
+// command line. Without the memory for them the program does not run at
+// all, rather than on other arguments; 2 is the tools' exit code for
+// memory running out.
+static void Arguments(int* argc, char*** argv)
+{
+    LPCSTR lpszLine = GetCommandLineA();
+    int count = SplitCommandLine(lpszLine, NULL, NULL);
+    size_t nLength = strlen(lpszLine);
+    char** block = (char**)HeapAlloc(GetProcessHeap(), 0, (count + 1) * sizeof(char*) + nLength + 2);
+    if (block == NULL) {
+        WriteError("Out of memory for the arguments.\r\n");
+        ExitProcess(2);
+    }
+    *argc = SplitCommandLine(lpszLine, block, (char*)(block + count + 1));
+    *argv = block;
+}
+
 static void __attribute__((noreturn)) Start(int appType)
 {
-    __set_app_type(appType);
     // The floating-point unit as MinGW's start-up leaves it.
     _fpreset();
-    int argc;
-    char** argv;
-    char** envp;
-    StartupInfo info = {_newmode};
-    __getmainargs(&argc, &argv, &envp, _dowildcard, &info);
+    int argc = 0;
+    char** argv = NULL;
+    if (appType == CONSOLE_APP)
+        Arguments(&argc, &argv);
     __main();
 
     int nResult;
@@ -54,7 +68,7 @@ static void __attribute__((noreturn)) Start(int appType)
         LPCSTR lpszTail = AfxCommandLineTail != NULL ? AfxCommandLineTail(GetCommandLineA()) : "";
         nResult = WinMain(GetModuleHandleA(NULL), NULL, (LPSTR)lpszTail, nCmdShow);
     } else {
-        nResult = main(argc, argv, envp);
+        nResult = main(argc, argv, NULL);
     }
     exit(nResult);
 }
@@ -70,8 +84,45 @@ __attribute__((force_align_arg_pointer)) void mainCRTStartup(void)
     Start(CONSOLE_APP);
 }
 
-// gcc registers the static destructors here; exit runs them.
+// What atexit registered, the last first: gcc registers the static
+// destructors here. A block of the heap each, kept to the end.
+typedef struct ExitFunction {
+    void (*function)(void);
+    struct ExitFunction* next;
+} ExitFunction;
+static ExitFunction* g_exitFunctions;
+
 int atexit(void (*function)(void))
 {
-    return _onexit((_onexit_t)function) != NULL ? 0 : -1;
+    ExitFunction* entry = (ExitFunction*)HeapAlloc(GetProcessHeap(), 0, sizeof(ExitFunction));
+    if (entry == NULL)
+        return -1;
+    entry->function = function;
+    entry->next = g_exitFunctions;
+    g_exitFunctions = entry;
+    return 0;
+}
+
+_onexit_t _onexit(_onexit_t function)
+{
+    return atexit((void (*)(void))function) == 0 ? function : NULL;
+}
+
+void exit(int status)
+{
+    // A destructor that calls exit does not run the others twice.
+    while (g_exitFunctions != NULL) {
+        ExitFunction* entry = g_exitFunctions;
+        g_exitFunctions = entry->next;
+        entry->function();
+    }
+    ExitProcess((UINT)status);
+}
+
+// As the C run-time DLL ends a program that aborts: its message on the
+// standard error, where there is one, and exit code 3, no destructors.
+void abort(void)
+{
+    WriteError("\r\nabnormal program termination\r\n");
+    ExitProcess(3);
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Whether a 32-bit exe starts on Windows 95 and NT 4.0: it asks for no later
-# system version than 4.0, and imports only functions on LIST (a file laid
+# system version than 4.0, imports from no C run-time DLL (Windows 95 as
+# first sold has none), and imports only functions on LIST (a file laid
 # out as tests/release-imports.txt) from the DLLs LIST names.
 #
 #   tests/check-imports.sh EXE LIST
@@ -46,6 +47,13 @@ fi
 unlisted_dlls=" "
 while read -r dll function; do
   [ -n "$dll" ] || continue
+  case $dll in
+    MSVCRT.DLL | CRTDLL.DLL | MSVCR*.DLL | UCRTBASE.DLL | API-MS-*)
+      case $unlisted_dlls in *" $dll "*) continue ;; esac
+      unlisted_dlls+="$dll "
+      problems+=("imports from $dll, a C run-time DLL, which Windows 95 as first sold lacks")
+      continue ;;
+  esac
   if ! grep -qxF "$dll " <<<"$allowed"; then
     case $unlisted_dlls in *" $dll "*) continue ;; esac
     unlisted_dlls+="$dll "
