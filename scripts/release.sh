@@ -1,17 +1,17 @@
 #!/usr/bin/env bash
 # Builds the Windows release, out/release/quorvane-<version>-win32.zip:
-# Quorvane.exe, the package checker QvCheck.exe and the image writer
-# QvImage.exe (static, system DLLs only, checked against
-# tests/release-imports.txt, and for instructions a 486 lacks by
-# tests/check-i486.sh), a small sample package (packlist.ini and the short
-# files it names in disk1\ and disk2\, so that every program works as
-# unzipped), Quorvane.ini, license.txt and a README.txt on laying out the
-# disk images.
+# the programs (release_programs below: Quorvane.exe, the package checker
+# QvCheck.exe and the image writer QvImage.exe; static, system DLLs only
+# and no C run-time DLL, checked against tests/release-imports.txt, and for
+# instructions a 486 lacks by tests/check-i486.sh), a small sample package
+# (packlist.ini and the short files it names in disk1\ and disk2\, so that
+# every program works as unzipped), Quorvane.ini, license.txt and a
+# README.txt on laying out the disk images.
 #
 #   ./scripts/release.sh [--exe Quorvane.exe] [--out DIR]
 #
-# --exe packs an exe already built instead of building one; its QvCheck.exe
-# and QvImage.exe are the ones beside it.
+# --exe packs an exe already built instead of building one; the other
+# programs are the ones beside it.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -29,17 +29,22 @@ if [ -z "$exe" ]; then
   exe="$QV_ROOT/build-release/Quorvane.exe"
 fi
 
-checker="$(dirname "$exe")/QvCheck.exe"
-imager="$(dirname "$exe")/QvImage.exe"
+# The release's programs, Quorvane.exe first: every one is checked and
+# packed.
+release_programs=(Quorvane.exe QvCheck.exe QvImage.exe)
+programs=("$exe")
+for program in "${release_programs[@]:1}"; do
+  programs+=("$(dirname "$exe")/$program")
+done
 # Nothing that Windows 95 or NT 4.0 would refuse to start, nothing a 486
 # cannot execute.
-for program in "$exe" "$checker" "$imager"; do
+for program in "${programs[@]}"; do
   if ! checked=$("$QV_ROOT/tests/check-imports.sh" "$program" "$QV_ROOT/tests/release-imports.txt"); then
     echo "$checked" >&2
     exit 1
   fi
 done
-if ! checked=$("$QV_ROOT/tests/check-i486.sh" "$exe" "$checker" "$imager"); then
+if ! checked=$("$QV_ROOT/tests/check-i486.sh" "${programs[@]}"); then
   echo "$checked" >&2
   exit 1
 fi
@@ -50,9 +55,9 @@ stage=$(mktemp -d)
 qv_on_exit "rm -rf '$stage'"
 "$QV_ROOT/scripts/make-sample.sh" "$stage/sample" --small
 mkdir "$stage/$name"
-cp "$exe" "$stage/$name/Quorvane.exe"
-cp "$checker" "$stage/$name/QvCheck.exe"
-cp "$imager" "$stage/$name/QvImage.exe"
+for i in "${!programs[@]}"; do
+  cp "${programs[$i]}" "$stage/$name/${release_programs[$i]}"
+done
 cp -r "$stage/sample/packlist.ini" "$stage/sample/license.txt" "$stage/sample/disk1" "$stage/sample/disk2" \
   "$stage/$name/"
 
@@ -71,12 +76,9 @@ Quorvane $version - installation floppies from disk images
 
 Quorvane writes a prepared installation set onto 1.44 MB floppy disks.
 It runs on Windows 95, 98 and Me, on Windows NT 4.0, and on every later
-32-bit or 64-bit Windows. Besides the files named here it needs only the
-system's own DLLs and the C run-time library MSVCRT.DLL, which Windows 98,
-NT 4.0 and every later Windows include. Windows 95 as first sold lacks
-MSVCRT.DLL; the usual updates of that system bring it (Internet Explorer 4
-or later, for instance, or Microsoft's Visual C++ run-time update). If
-Windows 95 says that MSVCRT.DLL is missing, install one of them.
+32-bit or 64-bit Windows. Besides the files named here it needs nothing
+but Windows 95 or later itself: Windows 95 as first sold will do, with no
+update and no run-time library installed.
 It runs on a 486 or any later processor: the Pentium and Pentium MMX,
 AMD's K5 and K6, Cyrix's 6x86, and every processor since.
 
