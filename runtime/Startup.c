@@ -103,11 +103,6 @@ int atexit(void (*function)(void))
     return 0;
 }
 
-_onexit_t _onexit(_onexit_t function)
-{
-    return atexit((void (*)(void))function) == 0 ? function : NULL;
-}
-
 void exit(int status)
 {
     // A destructor that calls exit does not run the others twice.
