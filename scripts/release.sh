@@ -77,8 +77,8 @@ Quorvane $version - installation floppies from disk images
 Quorvane writes a prepared installation set onto 1.44 MB floppy disks.
 It runs on Windows 95, 98 and Me, on Windows NT 4.0, and on every later
 32-bit or 64-bit Windows. Besides the files named here it needs nothing
-but Windows 95 or later itself: Windows 95 as first sold will do, with no
-update and no run-time library installed.
+but Windows 95 or later: Windows 95 as first sold will do, with no update
+and no run-time library installed.
 It runs on a 486 or any later processor: the Pentium and Pentium MMX,
 AMD's K5 and K6, Cyrix's 6x86, and every processor since.
 
