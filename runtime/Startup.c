@@ -49,8 +49,11 @@ static void Arguments(int* argc, char*** argv)
     *argv = block;
 }
 
+static int g_appType;
+
 static void __attribute__((noreturn)) Start(int appType)
 {
+    g_appType = appType;
     // The floating-point unit as MinGW's start-up leaves it.
     _fpreset();
     int argc = 0;
@@ -115,9 +118,16 @@ void exit(int status)
 }
 
 // As the C run-time DLL ends a program that aborts: its message on the
-// standard error, where there is one, and exit code 3, no destructors.
+// standard error, or in a box for a windowed program, which has none; exit
+// code 3, no destructors.
 void abort(void)
 {
-    WriteError("\r\nabnormal program termination\r\n");
+    if (g_appType == GUI_APP) {
+        char szProgram[MAX_PATH] = "";
+        GetModuleFileNameA(NULL, szProgram, MAX_PATH - 1);
+        MessageBoxA(NULL, "abnormal program termination", szProgram, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+    } else {
+        WriteError("\r\nabnormal program termination\r\n");
+    }
     ExitProcess(3);
 }
