@@ -115,10 +115,8 @@ TEST(UsedFloppy, OnlyAYesErasesIt)
         bool eraseUsed;
         int answer;
         bool onlyANote;  // a floppy with one small file of the user's is not blank either
-    } cases[] = {{"Yes", true, IDYES, false},
-                 {"No", true, IDNO, false},
-                 {"box unchecked", false, IDYES, false},
-                 {"a note, Yes", true, IDYES, true},
+    } cases[] = {{"Yes", true, IDYES, false},          {"No", true, IDNO, false},
+                 {"box unchecked", false, IDYES, false}, {"a note, Yes", true, IDYES, true},
                  {"a note, box unchecked", false, IDYES, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
