@@ -50,6 +50,7 @@ FloppyEntry EntryOf(const WIN32_FIND_DATAA& found, const CString& strPath, const
     entry.nLength = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
     entry.lastWrite = found.ftLastWriteTime;
     entry.dwAttributes = found.dwFileAttributes;
+    entry.bInRoot = strPath.IsEmpty();
     return entry;
 }
 

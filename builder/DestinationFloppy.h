@@ -15,9 +15,12 @@ struct FloppyEntry {
     ULONGLONG nLength = 0;
     FILETIME lastWrite = {0, 0};
     DWORD dwAttributes = 0;
+    // Known from where it was found: a backslash in a path may be the trail
+    // byte of a double-byte character.
+    BOOL bInRoot = FALSE;
 
     BOOL IsFolder() const { return (dwAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
-    BOOL InRoot() const { return strPath.Find('\\') < 0; }
+    BOOL InRoot() const { return bInRoot; }
     // The same file as found before: name, length, time and attributes.
     BOOL SameAs(const FloppyEntry& other) const;
 };
