@@ -18,7 +18,7 @@
 #include "ImportPatch.h"
 #include "TestFiles.h"
 #include "builder/DiskBuilder.h"
-#include "builder/FloppyEraser.h"
+#include "builder/DestinationFloppy.h"
 
 namespace {
 std::vector<double> g_pumps;  // seconds at each progress refresh
@@ -118,10 +118,12 @@ int main()
         RemoveContents("A:");
         for (int i = 0; i < 224; ++i)
             WriteFileBytes("A:\\OLD" + std::to_string(i) + ".DAT", std::string(4096, 'o'));
-        FloppyEraser eraser("A:\\");
+        DestinationFloppy floppy("A:\\");
         DWORD error = 0;
+        CString failed;
         double start = Now();
-        BOOL erased = eraser.Erase([](void*, LPCSTR, int) { return TRUE; }, NULL, &error);
+        BOOL erased = floppy.Survey(&error) &&
+                      floppy.Erase([](void*, LPCSTR, int) { return TRUE; }, NULL, &failed, &error);
         erasing.push_back(Now() - start);
         if (!erased || !FilesIn("A:").empty()) {
             fprintf(stderr, "bench: the erase failed (error %lu)\n", error);

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "CopyProgressDlg.h"
-#include "FloppyEraser.h"
+#include "framework/SystemError.h"
 #include "package/FatTime.h"
 #include "package/PackageCheck.h"
 #include "res/resource.h"
@@ -14,58 +14,11 @@ const UINT kBlockSize = 32768;
 // One transfer buffer for the process: only one copy ever runs at a time.
 BYTE g_transferBuffer[kBlockSize];
 
-// A blank 1.44 MB floppy has 1,457,664 bytes free; anything from this up
-// will hold an installation disk.
-const ULONGLONG kMinimumFreeBytes = 1430000;
-// Only a floppy is ever offered for erasing: the drive list shows USB
-// sticks and memory cards too, and a user can pick one by mistake.
-const ULONGLONG kLargestFloppyBytes = 2949120;  // 2.88 MB
-
 CString LoadText(UINT nID)
 {
     CString strText;
     strText.LoadString(nID);
     return strText;
-}
-
-// The medium in a drive, in bytes.
-struct DiskSpace {
-    ULONGLONG nCluster;
-    ULONGLONG nTotal;
-    ULONGLONG nFree;
-};
-
-typedef BOOL(WINAPI* GetDiskFreeSpaceExProc)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
-
-// FALSE with GetDiskFreeSpaceA's error, which tells a missing floppy from
-// other trouble. Windows 95 OSR2 and the later 9x cap that function's counts
-// at 2 GB, so a larger medium with data on it could pass for blank; where
-// the system has the Ex function (all but the first Windows 95, whose
-// volumes are never that large) its sizes are the true ones.
-BOOL GetDiskSpace(LPCSTR lpszRoot, DiskSpace* pSpace)
-{
-    DWORD dwSectorsPerCluster = 0, dwBytesPerSector = 0, dwFreeClusters = 0, dwTotalClusters = 0;
-    if (!::GetDiskFreeSpaceA(lpszRoot, &dwSectorsPerCluster, &dwBytesPerSector, &dwFreeClusters,
-                             &dwTotalClusters))
-        return FALSE;
-    pSpace->nCluster = static_cast<ULONGLONG>(dwSectorsPerCluster) * dwBytesPerSector;
-    pSpace->nTotal = pSpace->nCluster * dwTotalClusters;
-    pSpace->nFree = pSpace->nCluster * dwFreeClusters;
-
-    auto pfnGetDiskFreeSpaceEx = reinterpret_cast<GetDiskFreeSpaceExProc>(reinterpret_cast<void (*)()>(
-        ::GetProcAddress(::GetModuleHandleA("KERNEL32.DLL"), "GetDiskFreeSpaceExA")));
-    ULARGE_INTEGER available, total, free;
-    if (pfnGetDiskFreeSpaceEx != NULL && pfnGetDiskFreeSpaceEx(lpszRoot, &available, &total, &free)) {
-        pSpace->nTotal = total.QuadPart;
-        pSpace->nFree = free.QuadPart;
-    }
-    return TRUE;
-}
-
-// Blank: at most one cluster in use (the root directory's).
-BOOL IsBlank(const DiskSpace& space)
-{
-    return space.nFree >= space.nTotal || space.nTotal - space.nFree <= space.nCluster;
 }
 
 // The source's times on the copy. Where the system refuses a time that a
@@ -89,22 +42,6 @@ BOOL CopyFileTimes(HANDLE hSource, HANDLE hDestination)
     return FALSE;
 }
 
-// The length of a file on the floppy; FALSE when it is not there.
-BOOL GetFloppyFileLength(LPCSTR lpszPath, ULONGLONG* pnLength)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = ::FindFirstFileA(lpszPath, &found);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return FALSE;
-    ::FindClose(hFind);
-    *pnLength = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-    return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-BOOL GetVolumeSerial(LPCSTR lpszRoot, DWORD* pdwSerial)
-{
-    return ::GetVolumeInformationA(lpszRoot, NULL, 0, pdwSerial, NULL, NULL, NULL, 0);
-}
 }  // namespace
 
 DiskBuilder::DiskBuilder(PackageInfo* pPackage, DriveList* pDrives)
@@ -113,9 +50,7 @@ DiskBuilder::DiskBuilder(PackageInfo* pPackage, DriveList* pDrives)
       m_pProgressDlg(NULL),
       m_bVerify(TRUE),
       m_bEraseUsed(FALSE),
-      m_pDrive(NULL),
-      m_bHasSerial(FALSE),
-      m_dwSerial(0)
+      m_pDrive(NULL)
 {
 }
 
@@ -157,7 +92,7 @@ BOOL DiskBuilder::BuildDisks()
                         return FALSE;
                 }
                 m_landed.RemoveAll();
-                m_whole.RemoveAll();
+                m_written.RemoveAll();
                 CopyResult copy = CopyDiskFiles(pDrive, pDisk);
                 if (copy == kCopyStopped)
                     return FALSE;
@@ -181,82 +116,92 @@ BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive, LPCSTR lpszLabel)
 {
     // One drive-not-ready per disk is taken as the drive spinning up.
     BOOL bNotReadyAllowed = TRUE;
-    // One question per floppy put in: a floppy that is not blank after an
-    // erase gets the box.
-    BOOL bMayErase = m_bEraseUsed;
+    // A floppy that an erase could not empty gets the box with the reason,
+    // not the question again, until something on it changes.
+    DestinationFloppy notErased(pDrive->m_strRoot);
+    CString strNotErasedWhy;
     for (;;) {
         UINT nReason = 0;
-        DiskSpace space;
-        if (GetDiskSpace(pDrive->m_strRoot, &space)) {
-            if (!IsBlank(space)) {
-                nReason = IDS_DISK_NOT_BLANK;
-                if (bMayErase && space.nTotal <= kLargestFloppyBytes) {
-                    bMayErase = FALSE;
-                    BOOL bCancelled = FALSE;
-                    nReason = OfferErase(pDrive, lpszLabel, space.nTotal - space.nFree, &bCancelled);
-                    if (bCancelled)
-                        return FALSE;
-                    if (nReason == 0)
-                        continue;  // measured again, as at the prompt
+        CString strWhy;
+        DestinationFloppy floppy(pDrive->m_strRoot);
+        DWORD dwError = NO_ERROR;
+        if (!floppy.Survey(&dwError)) {
+            if (dwError != ERROR_NOT_READY)
+                nReason = IDS_DRIVE_ERROR;
+            else if (bNotReadyAllowed)
+                bNotReadyAllowed = FALSE;
+            else
+                nReason = IDS_NO_DISK;
+        } else if (!floppy.IsBlank()) {
+            nReason = IDS_DISK_NOT_BLANK;
+            if (!strNotErasedWhy.IsEmpty() && floppy.SameMediumAs(notErased)) {
+                strWhy = strNotErasedWhy;
+            } else if (m_bEraseUsed && floppy.MayBeErased()) {
+                EraseResult erase = OfferErase(lpszLabel, floppy, &strWhy);
+                if (erase == kEraseCancelled)
+                    return FALSE;
+                if (erase == kErased || erase == kMediumChanged)
+                    continue;  // looked at again, as at the prompt
+                if (erase == kEraseFailed) {
+                    notErased = std::move(floppy);
+                    strNotErasedWhy = strWhy;
                 }
-            } else if (space.nFree >= kMinimumFreeBytes) {
-                m_bHasSerial = GetVolumeSerial(pDrive->m_strRoot, &m_dwSerial);
-                return TRUE;
-            } else {
-                nReason = IDS_DISK_TOO_SMALL;
             }
-        } else if (::GetLastError() != ERROR_NOT_READY) {
-            nReason = IDS_DRIVE_ERROR;
-        } else if (bNotReadyAllowed) {
-            bNotReadyAllowed = FALSE;
+        } else if (floppy.HasRoomForADisk()) {
+            m_written.bHasSerial = floppy.m_bHasVolume;
+            m_written.dwSerial = floppy.m_dwSerial;
+            return TRUE;
         } else {
-            nReason = IDS_NO_DISK;
+            nReason = IDS_DISK_TOO_SMALL;
         }
 
         CString strText;
         if (nReason != 0)
-            strText = LoadText(nReason) + "\n\n";
+            strText = LoadText(nReason) + (strWhy.IsEmpty() ? CString() : "  " + strWhy) + "\n\n";
         strText += LoadText(IDS_INSERT_BLANK_DISK);
         if (m_pProgressDlg->MessageBox(strText, LoadText(IDS_CHECK_CAPTION),
                                        MB_OKCANCEL | MB_ICONEXCLAMATION) == IDCANCEL)
             return FALSE;
-        bMayErase = m_bEraseUsed;
     }
 }
 
-UINT DiskBuilder::OfferErase(DriveInfo* pDrive, LPCSTR lpszLabel, ULONGLONG nUsedBytes, BOOL* pbCancelled)
+DiskBuilder::EraseResult DiskBuilder::OfferErase(LPCSTR lpszLabel, DestinationFloppy& shown, CString* pstrWhy)
 {
-    FloppyEraser eraser(pDrive->m_strRoot);
-    eraser.Survey();
-    CString strLabelLine, strFiles, strFolders, strNames;
-    if (!eraser.m_strLabel.IsEmpty())
-        strLabelLine.Format(IDS_ERASE_LABEL, static_cast<LPCSTR>(eraser.m_strLabel));
-    if (eraser.m_nFiles == 1)
-        strFiles.LoadString(IDS_ERASE_ONE_FILE);
-    else
-        strFiles.Format(IDS_ERASE_FILES, eraser.m_nFiles);
-    if (eraser.m_nFolders == 1)
-        strFolders.LoadString(IDS_ERASE_ONE_FOLDER);
-    else
-        strFolders.Format(IDS_ERASE_FOLDERS, eraser.m_nFolders);
-    for (int i = 0; i < eraser.m_firstNames.GetSize(); ++i)
-        strNames += (i > 0 ? ", " : "") + eraser.m_firstNames[i];
-    if (eraser.m_bMoreNames)
-        strNames += ", ...";
-    CString strText;
-    strText.Format(IDS_ERASE_QUESTION, pDrive->m_chLetter, lpszLabel, static_cast<LPCSTR>(strLabelLine),
-                   static_cast<LPCSTR>(strFiles), static_cast<LPCSTR>(strFolders),
-                   static_cast<LPCSTR>(FormatByteCount(nUsedBytes)), static_cast<LPCSTR>(strNames));
+    if (shown.m_entries.IsEmpty()) {
+        // Lost clusters: there is nothing to delete, and asking would only
+        // bring the same floppy back to the same box.
+        pstrWhy->Format(IDS_ERASE_NOTHING_LEFT, static_cast<LPCSTR>(FormatByteCount(shown.UsedBytes())));
+        return kEraseFailed;
+    }
+    CString strText = shown.EraseQuestion(m_pDrive->m_chLetter, lpszLabel);
     if (m_pProgressDlg->MessageBox(strText, LoadText(IDS_CHECK_CAPTION), MB_YESNO | MB_ICONEXCLAMATION) != IDYES)
-        return IDS_DISK_NOT_BLANK;
+        return kEraseDeclined;
 
-    DWORD dwError = NO_ERROR;
-    BOOL bErased = eraser.Erase(ShowEraseProgress, this, &dwError);
-    m_pProgressDlg->ShowProgress("", 0);
-    if (bErased)
-        return 0;
-    *pbCancelled = dwError == ERROR_CANCELLED;
-    return dwError == ERROR_WRITE_PROTECT ? IDS_WRITE_PROTECTED : IDS_DISK_NOT_BLANK;
+    for (;;) {
+        // The Yes was for the floppy shown: another one in the drive now
+        // is asked about afresh, and nothing of it goes unseen.
+        DestinationFloppy now(shown.m_strRoot);
+        DWORD dwError = NO_ERROR;
+        if (!now.Survey(&dwError) || !now.SameMediumAs(shown))
+            return kMediumChanged;
+        CString strFailed;
+        BOOL bErased = now.Erase(ShowEraseProgress, this, &strFailed, &dwError);
+        m_pProgressDlg->ShowProgress("", 0);
+        if (bErased)
+            return kErased;
+        if (dwError == ERROR_CANCELLED)
+            return kEraseCancelled;
+        CString strReason = SystemErrorText(dwError);
+        strText.Format(IDS_ERASE_FAILED, static_cast<LPCSTR>(strFailed), static_cast<LPCSTR>(strReason));
+        // What is left now is what a Retry is for.
+        if (!shown.Survey(&dwError))
+            return kMediumChanged;
+        if (m_pProgressDlg->MessageBox(strText, LoadText(IDS_CHECK_CAPTION), MB_RETRYCANCEL | MB_ICONEXCLAMATION) !=
+            IDRETRY) {
+            pstrWhy->Format(IDS_ERASE_STOPPED, static_cast<LPCSTR>(strFailed), static_cast<LPCSTR>(strReason));
+            return kEraseFailed;
+        }
+    }
 }
 
 BOOL DiskBuilder::ShowEraseProgress(void* pContext, LPCSTR lpszName, int nPercent)
@@ -265,22 +210,10 @@ BOOL DiskBuilder::ShowEraseProgress(void* pContext, LPCSTR lpszName, int nPercen
     return pThis->m_pProgressDlg->PumpMessages(lpszName, nPercent, IDS_ERASING_FILE);
 }
 
-BOOL DiskBuilder::IsSameFloppy(DriveInfo* pDrive)
+BOOL DiskBuilder::IsSameFloppy(DestinationFloppy* pFloppy)
 {
-    // Under Wine every floppy in a drive has the same serial: the files decide there.
-    DWORD dwSerial = 0;
-    if (m_bHasSerial && GetVolumeSerial(pDrive->m_strRoot, &dwSerial) && dwSerial != m_dwSerial)
-        return FALSE;
-    if (m_whole.IsEmpty()) {
-        DiskSpace space;
-        return GetDiskSpace(pDrive->m_strRoot, &space) && IsBlank(space);
-    }
-    for (int i = 0; i < m_whole.GetSize(); ++i) {
-        ULONGLONG nLength = 0;
-        if (!GetFloppyFileLength(m_whole[i].strPath, &nLength) || nLength != m_whole[i].nLength)
-            return FALSE;
-    }
-    return TRUE;
+    DWORD dwError = NO_ERROR;
+    return pFloppy->Survey(&dwError) && pFloppy->IsWrittenBy(m_written);
 }
 
 DiskBuilder::CopyResult DiskBuilder::CopyDiskFiles(DriveInfo* pDrive, DiskInfo* pDisk)
@@ -335,7 +268,8 @@ DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSo
             } else {
                 // Truncated: whatever the earlier file of the slot was, it is
                 // no longer whole on the floppy.
-                ForgetWholeFile(lpszDestination);
+                m_written.Forget(strName);
+                m_written.Wrote(strName);
                 try {
                     bCopied = CopyFileData(lpszEntry, source, destination, &nMessage);
                     bOfferChoice = nMessage != 0;
@@ -392,10 +326,9 @@ DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSo
             if (!bCopied)
                 return kCopyStopped;
             m_landed.Put(lpszEntry, lpszSource);
-            WholeFile whole;
-            whole.strPath = lpszDestination;
-            if (GetFloppyFileLength(lpszDestination, &whole.nLength))
-                m_whole.Add(whole);
+            FloppyEntry written;
+            if (DestinationFloppy(lpszRoot).LookAt(strName, &written))
+                m_written.files.Add(written);
             return kCopyDone;
         }
 
@@ -406,12 +339,14 @@ DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSo
         }
         switch (m_pProgressDlg->MessageBox(LoadText(nMessage) + LoadText(IDS_ABORT_RETRY_IGNORE),
                                            strCaption, MB_ABORTRETRYIGNORE | MB_ICONEXCLAMATION)) {
-        case IDRETRY:
+        case IDRETRY: {
             // "The disk is full" sends the user for another floppy: one
             // put in now is checked like a new one before anything is written.
-            if (IsSameFloppy(m_pDrive))
+            DestinationFloppy floppy(lpszRoot);
+            if (IsSameFloppy(&floppy))
                 continue;  // both files are opened afresh
             return CheckDestinationDisk(m_pDrive, m_strLabel) ? kCopyOnAnotherFloppy : kCopyStopped;
+        }
         case IDIGNORE:
             return kCopyDone;  // whatever was written of it is already gone
         default:
@@ -481,11 +416,14 @@ DiskBuilder::VerifyResult DiskBuilder::VerifyDiskFiles(DriveInfo* pDrive, LPCSTR
 
         // A floppy swapped since it was checked is not this build's to
         // clean up: it is checked like a new one, and the disk written again.
-        if (!IsSameFloppy(pDrive))
+        DestinationFloppy floppy(pDrive->m_strRoot);
+        if (!IsSameFloppy(&floppy))
             return CheckDestinationDisk(pDrive, lpszLabel) ? kVerifyOnAnotherFloppy : kVerifyGiveUp;
-        // Never leave a floppy that failed looking like a good disk. It was
-        // blank when checked, so nothing of the user's goes with it.
-        RemoveWrittenFiles();
+        // Never leave a floppy that failed looking like a good disk; but a
+        // file no longer as this build wrote it is no longer its to delete.
+        floppy.RemoveUnchanged(m_written);
+        m_landed.RemoveAll();
+        m_written.RemoveAll();
         CString strText;
         strText.Format(IDS_VERIFY_FAILED, lpszLabel, static_cast<LPCSTR>(file.strName),
                        static_cast<LPCSTR>(DescribeMismatch(outcome)));
@@ -500,25 +438,4 @@ BOOL DiskBuilder::ShowVerifyProgress(void* pContext, int nPercent)
 {
     DiskBuilder* pThis = static_cast<DiskBuilder*>(pContext);
     return pThis->m_pProgressDlg->PumpMessages(pThis->m_strVerifyEntry, nPercent, IDS_VERIFYING_FILE);
-}
-
-void DiskBuilder::RemoveWrittenFiles()
-{
-    // What this build wrote and what should still be there are the same
-    // files: one that failed was deleted at once.
-    for (int i = 0; i < m_landed.GetSize(); ++i)
-        ::DeleteFileA(m_pDrive->m_strRoot + m_landed[i].strName);
-    m_landed.RemoveAll();
-    m_whole.RemoveAll();
-}
-
-void DiskBuilder::ForgetWholeFile(LPCSTR lpszPath)
-{
-    CArray<WholeFile> kept;
-    for (int i = 0; i < m_whole.GetSize(); ++i) {
-        // Paths come from the slots' own names: the same file, the same text.
-        if (m_whole[i].strPath != lpszPath)
-            kept.Add(m_whole[i]);
-    }
-    m_whole = std::move(kept);
 }

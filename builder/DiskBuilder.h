@@ -2,6 +2,7 @@
 // chosen drive. Build shows the copy progress dialog, which calls back into
 // BuildDisks once it is on the screen; everything runs on the GUI thread.
 #pragma once
+#include "DestinationFloppy.h"
 #include "drives/DriveList.h"
 #include "framework/CFile.h"
 #include "framework/CWnd.h"
@@ -29,13 +30,8 @@ public:
     BOOL BuildDisks();
     // TRUE when a blank floppy of at least 1.44 MB is in the drive (a used
     // one erased first, when the user wants that); FALSE when the user
-    // cancels. Remembers the floppy, for IsSameFloppy.
+    // cancels. Remembers the floppy's serial number.
     BOOL CheckDestinationDisk(DriveInfo* pDrive, LPCSTR lpszLabel);
-    // Whether the floppy in the drive is still the one last checked: every
-    // file written whole to it is there with its length, its volume serial
-    // number (where the system has one) is unchanged, and a floppy that
-    // has nothing of this build yet is still blank.
-    BOOL IsSameFloppy(DriveInfo* pDrive);
 
     enum CopyResult { kCopyDone, kCopyStopped, kCopyOnAnotherFloppy };
     // Every file of the disk copied or skipped; kCopyOnAnotherFloppy when
@@ -58,11 +54,13 @@ public:
     VerifyResult VerifyDiskFiles(DriveInfo* pDrive, LPCSTR lpszLabel);
 
 private:
-    // The question whether to erase a used floppy, and the erase after a
-    // Yes. 0 when the floppy is now empty, else the reason for the box.
-    UINT OfferErase(DriveInfo* pDrive, LPCSTR lpszLabel, ULONGLONG nUsedBytes, BOOL* pbCancelled);
-    void RemoveWrittenFiles();
-    void ForgetWholeFile(LPCSTR lpszPath);
+    enum EraseResult { kErased, kEraseDeclined, kEraseFailed, kEraseCancelled, kMediumChanged };
+    // The question whether to erase the used floppy shown, and the erase
+    // after a Yes, of that floppy only. kEraseFailed leaves in *pstrWhy why
+    // it is not blank, and in shown what is left on it.
+    EraseResult OfferErase(LPCSTR lpszLabel, DestinationFloppy& shown, CString* pstrWhy);
+    // Looks at the floppy in the drive: is it the one this build writes to?
+    BOOL IsSameFloppy(DestinationFloppy* pFloppy);
     static BOOL ShowVerifyProgress(void* pContext, int nPercent);
     static BOOL ShowEraseProgress(void* pContext, LPCSTR lpszName, int nPercent);
 
@@ -77,12 +75,6 @@ private:
     // slot; only those files may be removed again.
     FloppyFiles m_landed;
     // Of the floppy last checked: what tells it from another one.
-    struct WholeFile {
-        CString strPath;
-        ULONGLONG nLength;
-    };
-    CArray<WholeFile> m_whole;
-    BOOL m_bHasSerial;
-    DWORD m_dwSerial;
+    WrittenFloppy m_written;
     CString m_strVerifyEntry;  // shown while it is read back
 };

@@ -105,6 +105,9 @@
 #define IDS_ERASE_ONE_FOLDER 174
 #define IDS_ERASE_FOLDERS 175
 #define IDS_ERASING_FILE 176
+#define IDS_ERASE_FAILED 177
+#define IDS_ERASE_STOPPED 178
+#define IDS_ERASE_NOTHING_LEFT 179
 // The framework's message when memory runs out under a wizard button
 #define AFX_IDS_OUT_OF_MEMORY 180
 #define AFX_IDS_OUT_OF_MEMORY_CAPTION 181

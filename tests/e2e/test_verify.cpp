@@ -21,19 +21,24 @@ void WriteOneDiskSet(ProgramDir& dir, bool eraseUsed = false)
 
 const Floppy kWritten = {{"setup.exe", SampleBytes(40000, 1)}, {"big.bin", SampleBytes(1300000, 2)}};
 
-// A used floppy: files, a read-only one, and a folder with a file inside.
+// A used floppy: files, a read-only one, and a folder with a file inside;
+// or, with onlyANote, one small note and nothing else.
 const Floppy kUsed = {{"setup.exe", "the user's own"}, {"notes.txt", SampleBytes(30000, 3)}};
-void PutUsedFloppy(const std::string& root)
+const Floppy kNote = {{"NOTES.TXT", SampleBytes(400, 5)}};
+void PutUsedFloppy(const std::string& root, bool onlyANote = false)
 {
-    for (const auto& file : kUsed)
+    for (const auto& file : onlyANote ? kNote : kUsed)
         WriteFileBytes(root + "\\" + file.first, file.second);
+    if (onlyANote)
+        return;
     SetFileAttributesA((root + "\\notes.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     CreateDirectoryA((root + "\\letters").c_str(), NULL);
     WriteFileBytes(root + "\\letters\\1998.txt", SampleBytes(5000, 4));
 }
-bool StillUsed(const std::string& root)
+bool StillUsed(const std::string& root, bool onlyANote = false)
 {
-    return FilesIn(root) == kUsed && FileExists(root + "\\letters\\1998.txt");
+    return onlyANote ? FilesIn(root) == kNote
+                     : FilesIn(root) == kUsed && FileExists(root + "\\letters\\1998.txt");
 }
 
 bool IsEraseQuestion(const std::string& text)
@@ -58,6 +63,7 @@ TEST(Verify, AFloppyThatDoesNotHoldItsDiskIsEmptiedAndWrittenAgain)
     } cases[] = {
         {"a byte changed", [&] { PatchFileByte("A:\\setup.exe", 12345, static_cast<char>(~setup[12345])); },
          "setup.exe differs from its source at byte 12,345"},
+        {"a file deleted", [] { DeleteFileA("A:\\setup.exe"); }, "setup.exe is missing from the floppy"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -108,7 +114,10 @@ TEST(UsedFloppy, OnlyAYesErasesIt)
         const char* name;
         bool eraseUsed;
         int answer;
-    } cases[] = {{"Yes", true, IDYES}, {"No", true, IDNO}, {"box unchecked", false, IDYES}};
+        bool onlyANote;  // a floppy with one small file of the user's is not blank either
+    } cases[] = {{"Yes", true, IDYES, false},          {"No", true, IDNO, false},
+                 {"box unchecked", false, IDYES, false}, {"a note, Yes", true, IDYES, true},
+                 {"a note, box unchecked", false, IDYES, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ProgramDir dir;
@@ -120,7 +129,7 @@ TEST(UsedFloppy, OnlyAYesErasesIt)
                   SendMessageA(GetDlgItem(wizard.Page(), IDC_ERASE_USED), BM_GETCHECK, 0, 0));
         if (c.eraseUsed && c.answer == IDYES)
             SaveScreenshot("5h-get-disks-erase-checked");
-        PutUsedFloppy("A:");
+        PutUsedFloppy("A:", c.onlyANote);
         wizard.Press(PSBTN_NEXT);
         std::vector<std::string> problems;
         BuildRun run = RunBuild(
@@ -129,9 +138,11 @@ TEST(UsedFloppy, OnlyAYesErasesIt)
                 std::string text = MessageBoxText(box);
                 problems.push_back(text);
                 if (IsEraseQuestion(text) && c.answer == IDYES)
-                    SaveScreenshot("5i-erase-question");
+                    SaveScreenshot(c.onlyANote ? "5m-erase-question-one-note" : "5i-erase-question");
                 if (!IsEraseQuestion(text)) {
-                    EXPECT_TRUE(StillUsed("A:")) << "nothing went without a Yes";
+                    if (c.onlyANote)
+                        SaveScreenshot("5n-not-blank-one-note");
+                    EXPECT_TRUE(StillUsed("A:", c.onlyANote)) << "nothing went without a Yes";
                 }
                 return IsEraseQuestion(text) ? c.answer : IDCANCEL;
             },
@@ -145,7 +156,7 @@ TEST(UsedFloppy, OnlyAYesErasesIt)
             EXPECT_TRUE(wizard.WaitForPage("Pellandor's disk maker")) << "written and verified";
         } else {
             EXPECT_TRUE(IsNotBlankBox(problems.back())) << problems.back();
-            EXPECT_TRUE(StillUsed("A:"));
+            EXPECT_TRUE(StillUsed("A:", c.onlyANote));
         }
         RemoveContents("A:");
     }
@@ -157,11 +168,16 @@ TEST(UsedFloppy, OnlyAYesErasesIt)
 // files and gets the not-blank box, or the question when the box is checked.
 TEST(UsedFloppy, AFloppySwappedAtTheDiskFullBoxIsCheckedLikeANewOne)
 {
+    // The user's floppy with a file of the disk's first file's name and
+    // length, but other bytes and another time.
+    const Floppy lookalike = {{"setup.exe", SampleBytes(40000, 7)}};
     const struct {
         const char* name;
-        bool usersFloppy, eraseUsed;
-    } cases[] = {{"an empty floppy", false, false}, {"the user's floppy", true, false},
-                 {"the user's floppy, erasing allowed", true, true}};
+        bool usersFloppy, eraseUsed, lookalike;
+    } cases[] = {{"an empty floppy", false, false, false},
+                 {"the user's floppy", true, false, false},
+                 {"the user's floppy, erasing allowed", true, true, false},
+                 {"a floppy with a file like the disk's first", true, false, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ProgramDir dir;
@@ -178,8 +194,12 @@ TEST(UsedFloppy, AFloppySwappedAtTheDiskFullBoxIsCheckedLikeANewOne)
                 problems.push_back(text);
                 if (text.rfind("The disk is full", 0) == 0) {
                     RemoveContents("A:");  // the user puts in another floppy
-                    if (c.usersFloppy)
+                    if (c.lookalike) {
+                        WriteFileBytes("A:\\setup.exe", lookalike.at("setup.exe"));
+                        SetLastWriteTime("A:\\setup.exe", LocalTime(1998, 5, 1));
+                    } else if (c.usersFloppy) {
                         PutUsedFloppy("A:");
+                    }
                     return IDRETRY;
                 }
                 return IsEraseQuestion(text) ? IDNO : IDCANCEL;
@@ -202,7 +222,7 @@ TEST(UsedFloppy, AFloppySwappedAtTheDiskFullBoxIsCheckedLikeANewOne)
         } else {
             EXPECT_EQ(c.eraseUsed, IsEraseQuestion(problems[1])) << problems[1];
             EXPECT_TRUE(IsNotBlankBox(problems.back())) << problems.back();
-            EXPECT_TRUE(StillUsed("A:")) << "the user's files are untouched";
+            EXPECT_TRUE(c.lookalike ? FilesIn("A:") == lookalike : StillUsed("A:")) << "the user's files are untouched";
         }
         RemoveContents("A:");
     }

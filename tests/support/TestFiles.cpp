@@ -44,8 +44,10 @@ void PatchFileByte(const std::string& path, LONG offset, char value)
 {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     DWORD written = 0;
-    BOOL ok = h != INVALID_HANDLE_VALUE && SetFilePointer(h, offset, NULL, FILE_BEGIN) == DWORD(offset) &&
-              WriteFile(h, &value, 1, &written, NULL) && written == 1;
+    FILETIME time;
+    BOOL ok = h != INVALID_HANDLE_VALUE && GetFileTime(h, NULL, NULL, &time) &&
+              SetFilePointer(h, offset, NULL, FILE_BEGIN) == DWORD(offset) &&
+              WriteFile(h, &value, 1, &written, NULL) && written == 1 && SetFileTime(h, NULL, NULL, &time);
     CloseHandle(h);
     if (!ok)
         throw std::runtime_error("cannot change " + path);

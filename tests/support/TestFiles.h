@@ -29,7 +29,8 @@ private:
 void WriteFileBytes(const std::string& path, const std::string& content);
 // Bytes that differ from file to file, so a mix-up shows.
 std::string SampleBytes(size_t size, unsigned seed);
-// Overwrites one byte of an existing file in place.
+// Overwrites one byte of an existing file in place, as a bad sector
+// would: its modification time stays.
 void PatchFileByte(const std::string& path, LONG offset, char value);
 void SetLastWriteTime(const std::string& path, const FILETIME& time);
 FILETIME LastWriteTime(const std::string& path);
