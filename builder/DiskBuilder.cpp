@@ -4,7 +4,7 @@
 
 #include "CopyProgressDlg.h"
 #include "FloppyEraser.h"
-#include "package/FatTime.h"
+#include "fat/FatTime.h"
 #include "package/PackageCheck.h"
 #include "res/resource.h"
 #include "verify/FloppyFileReader.h"
@@ -141,9 +141,7 @@ BOOL DiskBuilder::BuildDisks()
         while (disks.Next(&pDisk)) {
             if (!pDisk->m_bChosen)
                 continue;
-            CString strLabel;
-            strLabel.Format(IDS_DISK_LABEL, disks.m_nPosition,
-                            static_cast<LPCSTR>(m_pPackage->GetName()));
+            CString strLabel = m_pPackage->GetDiskLabel(disks.m_nPosition);
             m_strLabel = strLabel;
             // A disk that does not verify is written again from its first
             // file, on whatever floppy the user puts in; one found on
@@ -205,7 +203,7 @@ BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive, LPCSTR lpszLabel)
             } else {
                 nReason = IDS_DISK_TOO_SMALL;
             }
-        } else if (::GetLastError() != ERROR_NOT_READY) {
+        } else if (!IsNoFloppyError(::GetLastError())) {
             nReason = IDS_DRIVE_ERROR;
         } else if (bNotReadyAllowed) {
             bNotReadyAllowed = FALSE;

@@ -7,6 +7,7 @@
 #include "ImportPatch.h"
 #include "TestFiles.h"
 #include "image/DiskImageWriter.h"
+#include "image/EmulatorStick.h"
 #include "image/Fat12Image.h"
 #include "package/PackageInfo.h"
 #include "tools/ConsoleTool.h"
@@ -140,7 +141,7 @@ TEST(DiskImageWriter, ALaterFileOfTheSameNameReplacesTheEarlier)
     DiskInfo* disk = NULL;
     ASSERT_TRUE(DiskCursor(&package).Next(&disk));
     FloppyFiles files;
-    files.ListDisk(disk, dir.Path().c_str());
+    files.ListDisk(disk->m_files, dir.Path().c_str());
     const std::string image = dir / "Disk 1 - Corvela.img";
     ImageReport report;
     ASSERT_TRUE(DiskImageWriter::Write(files, image.c_str(), &report)) << static_cast<LPCSTR>(report.strProblem);
@@ -189,4 +190,48 @@ TEST(DiskImageWriter, WritesEachFormatOverAReadOnlyOlderImage)
         ASSERT_TRUE(written.Open(&dwError)) << row.format << ": " << dwError;
         EXPECT_STREQ(row.format, std::to_string(written.GetFormat().nKilobytes).c_str());
     }
+}
+
+TEST(EmulatorStick, AConfigurationAsksForIndexedNavigationByItsLastWordOnIt)
+{
+    const struct {
+        const char* text;
+        bool indexed;
+    } cases[] = {
+        {"nav-mode = indexed\r\n", true},         {"# by hand\r\nNAV-MODE= Indexed  # numbered", true},
+        {"nav-mode=indexed\nnav-mode=native", false}, {"# nav-mode = indexed\r\n", false},
+        {"interface = shugart\r\n", false},       {"nav-mode = indexed-ish", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.indexed, EmulatorStick::SetsIndexedNavigation(c.text)) << c.text;
+}
+
+// FF.CFG is written where there is none and never changed after; DISKS.TXT
+// names each slot's disk; the slots past the set's are named, in order.
+TEST(EmulatorStick, WritesItsFilesAndNamesOlderSlots)
+{
+    TempDir stick;
+    for (const char* name : {"DSKA0000.IMG", "DSKA0005.IMG", "dska0002.img", "DSKA0009.IMG\\inside"})
+        stick.Write(name, "another set's");
+    EmulatorStick root((stick.Path() + "\\").c_str());
+    EmulatorStick::Config config;
+    ASSERT_EQ(static_cast<DWORD>(NO_ERROR), root.SetUpConfig(&config));
+    EXPECT_EQ(EmulatorStick::kConfigWritten, config);
+    EXPECT_EQ("nav-mode = indexed\r\n", ReadFileBytes(stick / "FF.CFG"));
+    stick.Write("FF.CFG", "interface = shugart\r\n");
+    ASSERT_EQ(static_cast<DWORD>(NO_ERROR), root.SetUpConfig(&config));
+    EXPECT_EQ(EmulatorStick::kConfigOther, config);
+    EXPECT_EQ("interface = shugart\r\n", ReadFileBytes(stick / "FF.CFG"));
+
+    CStringArray labels;
+    labels.Add("Disk 2 - Corvela");
+    labels.Add("Disk 1 - Corvela");
+    ASSERT_EQ(static_cast<DWORD>(NO_ERROR), root.WriteDiskList(labels));
+    EXPECT_EQ("Slot  Image         Disk\r\n0     DSKA0000.IMG  Disk 2 - Corvela\r\n"
+              "1     DSKA0001.IMG  Disk 1 - Corvela\r\n",
+              ReadFileBytes(stick / "DISKS.TXT"));
+    CStringArray older = root.OlderSlots(labels.GetSize());
+    ASSERT_EQ(2, older.GetSize());
+    EXPECT_STREQ("dska0002.img", older[0]);
+    EXPECT_STREQ("DSKA0005.IMG", older[1]);
 }
