@@ -206,31 +206,14 @@ TEST(EmulatorStick, AConfigurationAsksForIndexedNavigationByItsLastWordOnIt)
         EXPECT_EQ(c.indexed, EmulatorStick::SetsIndexedNavigation(c.text)) << c.text;
 }
 
-// FF.CFG is written where there is none and never changed after; DISKS.TXT
-// names each slot's disk; the slots past the set's are named, in order.
-TEST(EmulatorStick, WritesItsFilesAndNamesOlderSlots)
+// Another set's slots, past this one's, are named in order; a slot of
+// this set is known whatever its case, and a folder is no slot.
+TEST(EmulatorStick, NamesTheSlotsPastTheSetsInOrder)
 {
     TempDir stick;
-    for (const char* name : {"DSKA0000.IMG", "DSKA0005.IMG", "dska0002.img", "DSKA0009.IMG\\inside"})
+    for (const char* name : {"dska0000.img", "DSKA0005.IMG", "dska0002.img", "DSKA0009.IMG\\inside"})
         stick.Write(name, "another set's");
-    EmulatorStick root((stick.Path() + "\\").c_str());
-    EmulatorStick::Config config;
-    ASSERT_EQ(static_cast<DWORD>(NO_ERROR), root.SetUpConfig(&config));
-    EXPECT_EQ(EmulatorStick::kConfigWritten, config);
-    EXPECT_EQ("nav-mode = indexed\r\n", ReadFileBytes(stick / "FF.CFG"));
-    stick.Write("FF.CFG", "interface = shugart\r\n");
-    ASSERT_EQ(static_cast<DWORD>(NO_ERROR), root.SetUpConfig(&config));
-    EXPECT_EQ(EmulatorStick::kConfigOther, config);
-    EXPECT_EQ("interface = shugart\r\n", ReadFileBytes(stick / "FF.CFG"));
-
-    CStringArray labels;
-    labels.Add("Disk 2 - Corvela");
-    labels.Add("Disk 1 - Corvela");
-    ASSERT_EQ(static_cast<DWORD>(NO_ERROR), root.WriteDiskList(labels));
-    EXPECT_EQ("Slot  Image         Disk\r\n0     DSKA0000.IMG  Disk 2 - Corvela\r\n"
-              "1     DSKA0001.IMG  Disk 1 - Corvela\r\n",
-              ReadFileBytes(stick / "DISKS.TXT"));
-    CStringArray older = root.OlderSlots(labels.GetSize());
+    CStringArray older = EmulatorStick((stick.Path() + "\\").c_str()).OlderSlots(2);
     ASSERT_EQ(2, older.GetSize());
     EXPECT_STREQ("dska0002.img", older[0]);
     EXPECT_STREQ("DSKA0005.IMG", older[1]);
