@@ -9,8 +9,9 @@
 //
 // Exit code: 0 every chosen disk written complete (with /force, despite
 // the problems), 1 problems found, a disk that does not fit, or one written
-// without a file that cannot be read, 2 the list does not load, the command
-// line is wrong or memory ran out, 3 an image file could not be written.
+// without an entry that cannot be read or is a device, 2 the list does not
+// load, the command line is wrong or memory ran out, 3 an image file, or
+// the folder for it, could not be written.
 #include <windows.h>
 
 #include <cstdio>
@@ -34,7 +35,8 @@ const char kUsage[] =
     "               [/disk N]... [/force]\n"
     "Writes each disk of the package list LIST (default packlist.ini beside\n"
     "QvImage, as the wizard finds it) as a floppy image file,\n"
-    "\"Disk N - Name.img\", in DIR (default: the current directory).\n"
+    "\"Disk N - Name.img\", in DIR (made if missing; default: the current\n"
+    "directory). A bare drive, E:, is its root.\n"
     "  /format F  floppies of F KB: 720, 1200, 1440 (the default), 1680, 2880\n"
     "  /gotek DIR for a USB floppy emulator: the disks as DSKA0000.IMG,\n"
     "             DSKA0001.IMG, ... in DIR, the root of its stick, with FF.CFG\n"
