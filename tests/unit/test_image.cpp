@@ -198,23 +198,13 @@ TEST(EmulatorStick, AConfigurationAsksForIndexedNavigationByItsLastWordOnIt)
         const char* text;
         bool indexed;
     } cases[] = {
-        {"nav-mode = indexed\r\n", true},         {"# by hand\r\nNAV-MODE= Indexed  # numbered", true},
-        {"nav-mode=indexed\nnav-mode=native", false}, {"# nav-mode = indexed\r\n", false},
-        {"interface = shugart\r\n", false},       {"nav-mode = indexed-ish", false},
+        {"nav-mode = indexed\r\n", true},
+        {"# by hand\r\nNAV-MODE= Indexed  # numbered", true},
+        {"nav-mode=indexed\nnav-mode=native", false},
+        {"# nav-mode = indexed\r\n", false},
+        {"interface = shugart\r\n", false},
+        {"nav-mode = indexed-ish", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.indexed, EmulatorStick::SetsIndexedNavigation(c.text)) << c.text;
-}
-
-// Another set's slots, past this one's, are named in order; a slot of
-// this set is known whatever its case, and a folder is no slot.
-TEST(EmulatorStick, NamesTheSlotsPastTheSetsInOrder)
-{
-    TempDir stick;
-    for (const char* name : {"dska0000.img", "DSKA0005.IMG", "dska0002.img", "DSKA0009.IMG\\inside"})
-        stick.Write(name, "another set's");
-    CStringArray older = EmulatorStick((stick.Path() + "\\").c_str()).OlderSlots(2);
-    ASSERT_EQ(2, older.GetSize());
-    EXPECT_STREQ("dska0002.img", older[0]);
-    EXPECT_STREQ("DSKA0005.IMG", older[1]);
 }
