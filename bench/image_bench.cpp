@@ -26,7 +26,7 @@ int main(int argc, char** argv)
         DiskInfo* pDisk = NULL;
         while (disks.Next(&pDisk)) {
             FloppyFiles files;
-            files.ListDisk(pDisk, argv[2]);
+            files.ListDisk(pDisk->m_files, argv[2]);
             CString strImage;
             strImage.Format("%s\\Disk %d.img", argv[3], disks.m_nPosition);
             ImageReport report;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "package/FloppyFiles.h"
+#include "fat/FloppyFiles.h"
 #include "package/PackageCheck.h"
 #include "res/resource.h"
 

@@ -49,7 +49,7 @@ public:
     explicit DestinationFloppy(LPCSTR lpszRoot) : m_strRoot(lpszRoot) {}
 
     // One look at the medium. FALSE with the system's error when it does
-    // not answer (ERROR_NOT_READY: no floppy in the drive).
+    // not answer (IsNoFloppyError tells an empty drive).
     BOOL Survey(DWORD* pdwError);
     // One file of the root, as a look finds it; FALSE when it is not there.
     BOOL LookAt(LPCSTR lpszName, FloppyEntry* pEntry) const;

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "CopyProgressDlg.h"
+#include "fat/FatTime.h"
 #include "framework/SystemError.h"
-#include "package/FatTime.h"
 #include "package/PackageCheck.h"
 #include "res/resource.h"
 #include "verify/FloppyFileReader.h"
@@ -76,9 +76,7 @@ BOOL DiskBuilder::BuildDisks()
         while (disks.Next(&pDisk)) {
             if (!pDisk->m_bChosen)
                 continue;
-            CString strLabel;
-            strLabel.Format(IDS_DISK_LABEL, disks.m_nPosition,
-                            static_cast<LPCSTR>(m_pPackage->GetName()));
+            CString strLabel = m_pPackage->GetDiskLabel(disks.m_nPosition);
             m_strLabel = strLabel;
             // A disk that does not verify is written again from its first
             // file, on whatever floppy the user puts in; one found on
@@ -126,7 +124,7 @@ BOOL DiskBuilder::CheckDestinationDisk(DriveInfo* pDrive, LPCSTR lpszLabel)
         DestinationFloppy floppy(pDrive->m_strRoot);
         DWORD dwError = NO_ERROR;
         if (!floppy.Survey(&dwError)) {
-            if (dwError != ERROR_NOT_READY)
+            if (!IsNoFloppyError(dwError))
                 nReason = IDS_DRIVE_ERROR;
             else if (bNotReadyAllowed)
                 bNotReadyAllowed = FALSE;

@@ -6,7 +6,7 @@
 #include "drives/DriveList.h"
 #include "framework/CFile.h"
 #include "framework/CWnd.h"
-#include "package/FloppyFiles.h"
+#include "fat/FloppyFiles.h"
 #include "package/PackageInfo.h"
 #include "verify/FileComparer.h"
 

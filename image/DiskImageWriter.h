@@ -6,8 +6,8 @@
 #pragma once
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
-#include "../package/FloppyFiles.h"
-#include "FloppyFormat.h"
+#include "../fat/FloppyFiles.h"
+#include "../fat/FloppyFormat.h"
 
 struct ImageReport {
     CStringArray names;          // the files written, in the root's order

@@ -4,15 +4,14 @@
 #include <cstring>
 
 #include "../framework/CException.h"
-#include "../package/FatTime.h"
+#include "../fat/FatTime.h"
+#include "../fat/LongName.h"
 
 namespace {
 const int kSectorBytes = FloppyFormat::kSectorBytes;
 const int kEntryBytes = FloppyFormat::kEntryBytes;
-const BYTE kAttrArchive = 0x20, kAttrVolume = 0x08, kAttrDirectory = 0x10, kAttrLongName = 0x0F;
-const int kLongNameChars = 255;
-// Where a long-name entry keeps its 13 UTF-16 characters.
-const int kCharOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
+const BYTE kAttrArchive = 0x20, kAttrVolume = 0x08, kAttrDirectory = 0x10;
+const int kLongNameChars = LongName::kMostChars;
 
 // A floppy that is not a startup disk says so and waits for another one.
 const BYTE kBootCode[] = {
@@ -41,14 +40,6 @@ void PutDword(BYTE* p, DWORD d)
 DWORD GetDword(const BYTE* p)
 {
     return GetWord(p) | (static_cast<DWORD>(GetWord(p + 2)) << 16);
-}
-
-BYTE ShortNameChecksum(const BYTE* shortName)
-{
-    BYTE sum = 0;
-    for (int i = 0; i < 11; ++i)
-        sum = static_cast<BYTE>(((sum & 1) << 7) + (sum >> 1) + shortName[i]);
-    return sum;
 }
 
 }  // namespace
@@ -120,18 +111,10 @@ BOOL Fat12Image::AddFile(const FloppyFile& file, ULONGLONG nSize, const FILETIME
         shortName[0] = 0x05;  // E5h marks a deleted entry
 
     BYTE* entry = m_pImage + m_format.RootOffset() + m_nRootUsed * kEntryBytes;
-    BYTE nChecksum = ShortNameChecksum(shortName);
-    // The long name's pieces come last to first, the last piece marked.
-    for (int nPiece = nEntries - 1; nPiece >= 1; --nPiece, entry += kEntryBytes) {
-        entry[0] = static_cast<BYTE>(nPiece | (nPiece == nEntries - 1 ? 0x40 : 0));
-        entry[11] = kAttrLongName;
-        entry[13] = nChecksum;
-        for (int i = 0; i < 13; ++i) {
-            int nChar = (nPiece - 1) * 13 + i;
-            WORD wch = nChar < nLongChars ? longName[nChar] : nChar == nLongChars ? 0 : 0xFFFF;
-            PutWord(entry + kCharOffsets[i], wch);
-        }
-    }
+    BYTE nChecksum = LongName::Checksum(shortName);
+    // The long name's pieces come last to first.
+    for (int nPiece = nEntries - 1; nPiece >= 1; --nPiece, entry += kEntryBytes)
+        LongName::PutPiece(entry, nPiece, nEntries - 1, nChecksum, longName, nLongChars);
 
     memcpy(entry, shortName, 11);
     entry[11] = kAttrArchive;
@@ -219,22 +202,14 @@ BOOL Fat12ImageFile::Open(DWORD* pdwError)
         if (entry[0] == 0xE5)
             continue;
         ++m_nRootUsed;
-        if (entry[11] == kAttrLongName) {
-            int nPiece = entry[0] & 0x1F;
-            if (entry[0] & 0x40) {
-                nPieces = nPiece;
+        if (entry[11] == LongName::kAttribute) {
+            if (entry[0] & LongName::kLastPiece) {
+                nPieces = entry[0] & 0x1F;
                 nChecksum = entry[13];
                 file.nNameLength = 0;
             }
-            for (int j = 0; j < 13 && nPiece >= 1 && nPieces != 0; ++j) {
-                int nChar = (nPiece - 1) * 13 + j;
-                WORD wch = GetWord(entry + kCharOffsets[j]);
-                if (nChar < kLongNameChars && wch != 0 && wch != 0xFFFF) {
-                    file.name[nChar] = wch;
-                    if (nChar + 1 > file.nNameLength)
-                        file.nNameLength = nChar + 1;
-                }
-            }
+            if (nPieces != 0)
+                LongName::GetPiece(entry, file.name, &file.nNameLength);
             continue;
         }
         if (entry[11] & (kAttrVolume | kAttrDirectory)) {
@@ -242,7 +217,7 @@ BOOL Fat12ImageFile::Open(DWORD* pdwError)
             continue;
         }
         // A long name counts only when its checksum is this alias's.
-        if (nPieces == 0 || nChecksum != ShortNameChecksum(entry)) {
+        if (nPieces == 0 || nChecksum != LongName::Checksum(entry)) {
             // The short name is in the OEM code page.
             char oem[12];
             int nOem = 0;
@@ -325,9 +300,7 @@ BOOL Fat12FileReader::Open(DWORD* pdwError)
 
 BOOL Fat12FileReader::GetLastWriteTime(FILETIME* pTime)
 {
-    FILETIME local;
-    return ::DosDateTimeToFileTime(m_pFile->wDate, m_pFile->wTime, &local) &&
-           ::LocalFileTimeToFileTime(&local, pTime);
+    return FatTime::FromDosDateTime(m_pFile->wDate, m_pFile->wTime, pTime);
 }
 
 BOOL Fat12FileReader::ReadBlock(BYTE* pBuffer, UINT* pnRead, DWORD* pdwError)

@@ -8,9 +8,9 @@
 
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
-#include "../package/FloppyFiles.h"
+#include "../fat/FloppyFiles.h"
 #include "../verify/FileComparer.h"
-#include "FloppyFormat.h"
+#include "../fat/FloppyFormat.h"
 
 
 class Fat12Image {

@@ -43,15 +43,6 @@ BOOL DiskInfo::LoadFromFile(int k, LPCSTR lpszPath, DiskFault* pFault)
     return fault == kDiskRead;
 }
 
-CString FloppyFileName(const CString& strEntry)
-{
-    // The system takes either slash between directories, so both end one.
-    int nBackslash = strEntry.ReverseFind('\\');
-    int nSlash = strEntry.ReverseFind('/');
-    int nLast = nBackslash > nSlash ? nBackslash : nSlash;
-    return nLast >= 0 ? strEntry.Mid(nLast + 1) : strEntry;
-}
-
 FileCursor::FileCursor(DiskInfo* pDisk) : m_pDisk(pDisk), m_nPosition(0) {}
 
 BOOL FileCursor::Next(CString& strEntry)

@@ -29,11 +29,6 @@ public:
     CString m_strLabel;    // never set: the product name stands for it
 };
 
-// An entry's file name: the part after the last backslash or slash
-// (multi-byte aware), or the whole entry when it has none. What it lands
-// as on a floppy is FloppyFiles' to say.
-CString FloppyFileName(const CString& strEntry);
-
 class FileCursor {
 public:
     explicit FileCursor(DiskInfo* pDisk);

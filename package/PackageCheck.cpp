@@ -1,7 +1,7 @@
 #include "PackageCheck.h"
 
 #include "../framework/CFile.h"
-#include "FloppyFiles.h"
+#include "../fat/FloppyFiles.h"
 #include "res/resource.h"
 
 namespace {
@@ -49,7 +49,6 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
 {
     m_disks.RemoveAll();
     m_problems.RemoveAll();
-    CString strProduct = pPackage->GetName();
 
     DiskCursor disks(pPackage);
     DiskInfo* pDisk = NULL;
@@ -57,7 +56,7 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
         if (bChosenOnly && !pDisk->m_bChosen)
             continue;
         DiskReport report;
-        report.strLabel.Format(IDS_DISK_LABEL, disks.m_nPosition, static_cast<LPCSTR>(strProduct));
+        report.strLabel = pPackage->GetDiskLabel(disks.m_nPosition);
         report.nCapacity = m_pFormat->Capacity();
 
         // What lands on the floppy, slot by slot: a later entry that a
@@ -68,7 +67,6 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
         FileCursor files(pDisk);
         CString strEntry;
         while (files.Next(strEntry)) {
-            ++report.nEntries;
             CString strName = FloppyFiles::LandingName(strEntry);
             if (FloppyFiles::CanLand(strName) == FloppyFiles::kDeviceName) {
                 CString strProblem;
@@ -77,6 +75,8 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
                 m_problems.Add(strProblem);
                 continue;
             }
+            // A device is no file, and is not counted as one.
+            ++report.nEntries;
             CString strSource = CString(lpszImagesDir) + "\\" + strEntry;
             ULONGLONG nSize = 0;
             UINT nProblem = 0;

@@ -6,12 +6,12 @@
 #pragma once
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
-#include "../image/FloppyFormat.h"
+#include "../fat/FloppyFormat.h"
 #include "PackageInfo.h"
 
 struct DiskReport {
     CString strLabel;             // as on the insert-disk prompt: "Disk 1 - Corvela"
-    int nEntries = 0;             // entries listed for the disk
+    int nEntries = 0;             // entries listed for the disk, device names left out
     ULONGLONG nBytes = 0;         // bytes of the files that land on the floppy
     ULONGLONG nFloppyBytes = 0;   // the same, each file rounded up to whole clusters
     int nRootEntries = 0;         // directory entries, long-name ones included

@@ -4,6 +4,7 @@
 
 #include "ProfileFile.h"
 #include "ProgramDirectory.h"
+#include "res/resource.h"
 
 BOOL PackageInfo::LoadFromFile(LPCSTR lpszPath)
 {
@@ -109,6 +110,13 @@ CString PackageInfo::GetLoadError() const
 CString PackageInfo::GetName() const
 {
     return m_strName;  // shares the text until either side changes
+}
+
+CString PackageInfo::GetDiskLabel(int nNumber) const
+{
+    CString strLabel;
+    strLabel.Format(IDS_DISK_LABEL, nNumber, static_cast<LPCSTR>(GetName()));
+    return strLabel;
 }
 
 int PackageInfo::CountChosenDisks() const

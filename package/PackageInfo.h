@@ -25,6 +25,9 @@ public:
     // of a file anyway, so a list larger than this is no package list.
     static constexpr DWORD kMostListBytes = 1024 * 1024;
     CString GetName() const;
+    // The label of disk nNumber (from 1), as the insert-disk prompt, the
+    // checks and the image files name it: "Disk 1 - Corvela".
+    CString GetDiskLabel(int nNumber) const;
     int CountChosenDisks() const;
     // Read afresh from Quorvane.ini on every call; the program directory
     // when no setting is given. Used exactly as written.

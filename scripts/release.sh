@@ -139,7 +139,7 @@ does not verify is removed from its floppy and can be written again.
 Without a floppy drive, write the disks as image files instead:
 
     QvImage                      every disk, into the current directory
-    QvImage /out D:\\images       into another directory
+    QvImage /out D:\\images       into another directory, made if missing
     QvImage /disk 2              only Disk 2 (repeat /disk for more)
     QvImage other.ini /force     another list, even when it has problems
 
@@ -152,9 +152,9 @@ never written. Every image is written under a temporary name, read back
 and compared with its files, and only then takes its name, replacing an
 older image of that name. Exit code: 0 every chosen disk written
 complete; 1 problems found, a disk that does not fit or was left out, or
-(with /force) one written without some of its files; 2 the list does not
-load, the command is wrong or memory ran out, and nothing half-written is
-left; 3 an image file could not be written.
+(with /force) one written without some of its files, each named; 2 the
+list does not load, the command is wrong or memory ran out, and nothing
+half-written is left; 3 an image file, or its folder, could not be written.
 
 An image file can be used as it is by emulators and virtual machines (as
 their floppy drive A:); for USB floppy emulators, see /gotek below. To make a real floppy of one, write the image onto
@@ -178,7 +178,8 @@ Quorvane itself writes 1.44 MB floppies only.
 A name that is not a plain upper-case 8.3 name takes two or more root
 entries; on a 1.68 MB floppy, whose root holds 16, that counts.
 
-For a USB floppy emulator, let QvImage lay out its stick (here E:):
+For a USB floppy emulator, let QvImage lay out its stick (here E:; E:
+alone means its root too):
 
     QvImage /gotek E:\\                  Disk 1 as DSKA0000.IMG, Disk 2 as
                                         DSKA0001.IMG, and so on

@@ -157,6 +157,7 @@ package missing "disk1\\here.txt" "disk1\\gone.txt"
 file "disk1\\here.txt" 100
 qvimage /force
 expect_status 1
+says "Disk 1 - Corvela.img lacks disk1\\gone.txt, which cannot be read."
 image 1 "here.txt|disk1/here.txt"
 # Sources dated where FAT has no time: each gets the nearest time FAT has,
 # and the image still reads back as their copy.
@@ -249,6 +250,18 @@ expect_status 0
 says "FF.CFG is already there, with nav-mode = indexed."
 says "DSKA0001.IMG is not of this set and is left as it is"
 image "$stick/DSKA0000.IMG" "data.cab|disk2/data.cab"
+# A bare drive is its root, whatever its current directory: here a drive
+# e: of the prefix, whose current directory cmd sets to a subfolder.
+mkdir -p "$dir/e-drive/sub"
+ln -sfn "$dir/e-drive" "$WINEPREFIX/dosdevices/e:"
+status=0
+output=$(cd "$dir/out" && "$here/../scripts/wine-exec.sh" "$arch" cmd /c "cd /d E:\\sub & Z:${dir//\//\\}\\QvImage.exe /gotek E: /disk 1" 2>&1 </dev/null | tr -d '\r') ||
+  status=$?
+rm "$WINEPREFIX/dosdevices/e:"
+expect_status 0
+image "$dir/e-drive/DSKA0000.IMG" "setup.exe|disk1/setup.exe" "setup.ini|disk1/setup.ini"
+[ -f "$dir/e-drive/DISKS.TXT" ] && [ -z "$(ls -A "$dir/e-drive/sub")" ] ||
+  fail "E: holds $(ls -A "$dir/e-drive" | tr '\n' ' '), E:\\sub $(ls -A "$dir/e-drive/sub" | tr '\n' ' ')"
 mkdir "$dir/small-stick"
 qvimage /gotek ../small-stick /format 720 /force
 expect_status 1
@@ -272,7 +285,8 @@ says "Disk 1 - Corvela: NUL.TXT is a device name on DOS and Windows and cannot b
 says "Disk 2 - Corvela: LONGFI~1.TXT and longfi~1.txt both land on the floppy as LONGFI~1.TXT, and only the second stays."
 nothing_in "$dir/out"
 qvimage /force
-expect_status 0
+expect_status 1
+says "Disk 1 - Corvela.img lacks NUL.TXT, a device name on DOS and Windows."
 image 1 "Long file 1.txt|LONGFI~1.TXT" "õ.txt|õ.txt" "o.txt|o.txt" "straße.txt|straße.txt" \
   "STRASSE.TXT|STRASSE.TXT" "my.long.file.txt|my.long.file.txt" "naïve résumé.doc|naïve résumé.doc" \
   "ÉTÉ.TXT|ÉTÉ.TXT" "readme|b/readme"
@@ -321,9 +335,16 @@ file A.TXT 100
 qvimage /disk 2
 expect_status 2
 says "There is no disk 2: Corvela has 1 disk."
-qvimage /out 'Z:\nowhere\at\all'
+# An output folder is made with its parents; one below a file cannot be.
+qvimage /out 'new\folder'
+expect_status 0
+image "$dir/out/new/folder/Disk 1 - Corvela.img" "A.TXT|A.TXT"
+echo "a file" >"$dir/out/plain"
+qvimage /out 'plain\sub'
 expect_status 3
-says "Disk 1 - Corvela.img is not written: Z:\\nowhere\\at\\all\\Disk 1 - Corvela.img.tmp cannot be created"
+says "plain\\sub cannot be created: "
+[ "$(cat "$dir/out/plain")" = "a file" ] || fail "plain was changed"
+rm -r "$dir/out/new" "$dir/out/plain"
 mkdir "$dir/out/Disk 1 - Corvela.img"
 qvimage
 expect_status 3

@@ -19,13 +19,13 @@
 #include <cstring>
 
 #include "ConsoleTool.h"
-#include "image/FloppyFormat.h"
-#include "package/FatTime.h"
-#include "package/FloppyFiles.h"
+#include "drives/DriveInfo.h"
+#include "fat/FloppyFormat.h"
+#include "fat/FatTime.h"
+#include "fat/FloppyFiles.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
-#include "res/resource.h"
 #include "verify/FileComparer.h"
 #include "verify/FloppyFileReader.h"
 
@@ -60,6 +60,9 @@ void PrintTimesOutOfRange(DiskInfo* pDisk, const CString& strImagesDir)
         if (hFind == INVALID_HANDLE_VALUE)
             continue;
         ::FindClose(hFind);
+        // A device answers with no time of its own: it is no file.
+        if (FloppyFiles::CanLand(FloppyFiles::LandingName(strEntry)) == FloppyFiles::kDeviceName)
+            continue;
         FILETIME stored;
         if (!FatTime::Clamp(found.ftLastWriteTime, &stored))
             printf("    %s is dated %s; floppies store %s\n", static_cast<LPCSTR>(strEntry),
@@ -140,9 +143,7 @@ int Verify(const CString& strListPath, char chDrive, int nDisk)
     if (!::GetDiskFreeSpaceA(strRoot, &dwSectors, &dwBytes, &dwFree, &dwTotal) ||
         !ListFloppyRoot(strRoot, names)) {
         DWORD dwError = ::GetLastError();
-        // Windows says "not ready" for an empty drive; Wine, whose empty
-        // drive is a link to nothing, "no such device" (433) or "path not found".
-        if (dwError == ERROR_NOT_READY || dwError == 433 || dwError == ERROR_PATH_NOT_FOUND)
+        if (IsNoFloppyError(dwError))
             printf("There is no floppy in drive %c:.\n", chDrive);
         else
             printf("Drive %c: cannot be read: %s.\n", chDrive, static_cast<LPCSTR>(SystemErrorText(dwError)));
@@ -156,7 +157,7 @@ int Verify(const CString& strListPath, char chDrive, int nDisk)
     DiskCursor disks(&package);
     DiskInfo* pDisk = NULL;
     while (disks.Next(&pDisk)) {
-        files.ListDisk(pDisk, strImagesDir);
+        files.ListDisk(pDisk->m_files, strImagesDir);
         int nPresent = CountPresent(files, names), nMissing = files.GetSize() - nPresent;
         BOOL bBetter = nPresent > nBestPresent || (nPresent > 0 && nPresent == nBestPresent && nMissing < nBestMissing);
         if (disks.m_nPosition == nDisk || (nDisk == 0 && bBetter)) {
@@ -174,12 +175,11 @@ int Verify(const CString& strListPath, char chDrive, int nDisk)
         return nDisk != 0 ? kNotLoaded : kProblems;
     }
 
-    CString strLabel;
-    strLabel.Format(IDS_DISK_LABEL, nBest, static_cast<LPCSTR>(package.GetName()));
+    CString strLabel = package.GetDiskLabel(nBest);
     printf("Drive %c: against %s\n", chDrive, static_cast<LPCSTR>(strLabel));
     for (disks.Reset(); disks.Next(&pDisk) && disks.m_nPosition != nBest;) {
     }
-    files.ListDisk(pDisk, strImagesDir);
+    files.ListDisk(pDisk->m_files, strImagesDir);
     int nProblems = 0;
     for (int i = 0; i < files.GetSize(); ++i) {
         FloppyFileReader copy(strRoot + files[i].strName);

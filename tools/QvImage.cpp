@@ -9,8 +9,9 @@
 //
 // Exit code: 0 every chosen disk written complete (with /force, despite
 // the problems), 1 problems found, a disk that does not fit, or one written
-// without a file that cannot be read, 2 the list does not load, the command
-// line is wrong or memory ran out, 3 an image file could not be written.
+// without an entry that cannot be read or is a device, 2 the list does not
+// load, the command line is wrong or memory ran out, 3 an image file, or
+// the folder for it, could not be written.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,8 +19,9 @@
 
 #include "ConsoleTool.h"
 #include "image/DiskImageWriter.h"
-#include "image/FloppyFormat.h"
-#include "package/FloppyFiles.h"
+#include "image/EmulatorStick.h"
+#include "fat/FloppyFormat.h"
+#include "fat/FloppyFiles.h"
 #include "package/PackageCheck.h"
 #include "package/PackageInfo.h"
 #include "package/ProgramDirectory.h"
@@ -33,7 +35,8 @@ const char kUsage[] =
     "               [/disk N]... [/force]\n"
     "Writes each disk of the package list LIST (default packlist.ini beside\n"
     "QvImage, as the wizard finds it) as a floppy image file,\n"
-    "\"Disk N - Name.img\", in DIR (default: the current directory).\n"
+    "\"Disk N - Name.img\", in DIR (made if missing; default: the current\n"
+    "directory). A bare drive, E:, is its root.\n"
     "  /format F  floppies of F KB: 720, 1200, 1440 (the default), 1680, 2880\n"
     "  /gotek DIR for a USB floppy emulator: the disks as DSKA0000.IMG,\n"
     "             DSKA0001.IMG, ... in DIR, the root of its stick, with FF.CFG\n"
@@ -123,118 +126,76 @@ bool SaysWhetherItFits(const DiskReport& disk, const FloppyFormat& format, LPCST
     return false;
 }
 
-// The emulator's firmware finds images by number, from slot 0 on.
-CString SlotName(int nSlot)
-{
-    CString strName;
-    strName.Format("DSKA%04d.IMG", nSlot);
-    return strName;
-}
-
-// An error code, or NO_ERROR when lpszPath holds exactly strText.
-DWORD WriteTextFile(LPCSTR lpszPath, const CString& strText, DWORD dwCreation)
-{
-    HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, dwCreation, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return ::GetLastError();
-    DWORD dwWritten = 0;
-    BOOL bWritten = ::WriteFile(hFile, static_cast<LPCSTR>(strText), strText.GetLength(), &dwWritten, NULL) &&
-                    dwWritten == static_cast<DWORD>(strText.GetLength());
-    DWORD dwError = bWritten ? NO_ERROR : ::GetLastError();
-    if (!::CloseHandle(hFile) && bWritten)
-        dwError = ::GetLastError();
-    return bWritten || dwError != NO_ERROR ? dwError : ERROR_DISK_FULL;
-}
-
-// Whether a configuration file sets nav-mode = indexed, its last word on
-// it counting; spaces and case do not matter, a # starts a comment.
-bool SetsIndexedNavigation(LPCSTR lpszPath)
-{
-    HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return false;
-    CString strText;
-    const DWORD kMostBytes = 1 << 20;
-    DWORD dwSize = ::GetFileSize(hFile, NULL), dwRead = 0;
-    if (dwSize > kMostBytes)
-        dwSize = kMostBytes;
-    BOOL bRead = ::ReadFile(hFile, strText.GetBuffer(dwSize), dwSize, &dwRead, NULL);
-    strText.ReleaseBuffer(bRead ? dwRead : 0);
-    ::CloseHandle(hFile);
-    bool bIndexed = false;
-    CString strLine;
-    for (int i = 0; i <= strText.GetLength(); ++i) {
-        char ch = i < strText.GetLength() ? strText[i] : '\n';
-        if (ch != '\n' && ch != '\r') {
-            if (ch != ' ' && ch != '\t')
-                strLine += static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch);
-            continue;
-        }
-        int nComment = strLine.Find('#');
-        if (nComment >= 0)
-            strLine = strLine.Left(nComment);
-        if (strLine.Left(9) == "nav-mode=")
-            bIndexed = strLine == "nav-mode=indexed";
-        strLine.Empty();
-    }
-    return bIndexed;
-}
-
 // FF.CFG, DISKS.TXT and a word on the slots of an earlier set, once the
 // first slots hold the disks of these labels.
-int FinishSlots(const CString& strDir, const CStringArray& labels)
+int FinishSlots(const EmulatorStick& stick, const CStringArray& labels)
 {
-    CString strConfig = strDir + "FF.CFG";
-    if (::GetFileAttributesA(strConfig) == INVALID_FILE_ATTRIBUTES) {
-        DWORD dwError = WriteTextFile(strConfig, "nav-mode = indexed\r\n", CREATE_NEW);
-        if (dwError != NO_ERROR) {
-            printf("FF.CFG is not written: %s.\n", static_cast<LPCSTR>(SystemErrorText(dwError)));
-            return kNotWritten;
-        }
+    EmulatorStick::Config config;
+    DWORD dwError = stick.SetUpConfig(&config);
+    if (dwError != NO_ERROR) {
+        printf("FF.CFG is not written: %s.\n", static_cast<LPCSTR>(SystemErrorText(dwError)));
+        return kNotWritten;
+    }
+    if (config == EmulatorStick::kConfigWritten)
         printf("FF.CFG: nav-mode = indexed\n");
-    } else if (SetsIndexedNavigation(strConfig)) {
+    else if (config == EmulatorStick::kConfigIndexed)
         printf("FF.CFG is already there, with nav-mode = indexed.\n");
-    } else {
-        // The user's configuration: never changed, only named.
+    else
         printf("FF.CFG is already there and is left as it is: the emulator finds the disks by their "
                "numbers only with the line nav-mode = indexed in it.\n");
-    }
 
-    CString strMap = "Slot  Image         Disk\r\n";
-    for (int i = 0; i < labels.GetSize(); ++i) {
-        CString strLine;
-        strLine.Format("%-4d  %s  %s\r\n", i, static_cast<LPCSTR>(SlotName(i)), static_cast<LPCSTR>(labels[i]));
-        strMap += strLine;
-    }
-    DWORD dwError = WriteTextFile(strDir + "DISKS.TXT", strMap, CREATE_ALWAYS);
+    dwError = stick.WriteDiskList(labels);
     if (dwError != NO_ERROR) {
         printf("DISKS.TXT is not written: %s.\n", static_cast<LPCSTR>(SystemErrorText(dwError)));
         return kNotWritten;
     }
     printf("DISKS.TXT: which disk is in which slot\n");
 
-    // Images this set did not replace may be another set's, or the user's.
-    CStringArray stale;
-    WIN32_FIND_DATAA found;
-    HANDLE hFind = ::FindFirstFileA(strDir + "DSKA*.IMG", &found);
-    for (BOOL bFound = hFind != INVALID_HANDLE_VALUE; bFound; bFound = ::FindNextFileA(hFind, &found)) {
-        bool bOurs = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        for (int i = 0; i < labels.GetSize() && !bOurs; ++i)
-            bOurs = FloppyFiles::SameName(found.cFileName, SlotName(i)) != FALSE;
-        if (bOurs)
-            continue;
-        int nAt = stale.GetSize();
-        stale.Add(found.cFileName);
-        for (; nAt > 0 && lstrcmpiA(stale[nAt - 1], found.cFileName) > 0; --nAt)
-            stale[nAt] = stale[nAt - 1];
-        stale[nAt] = found.cFileName;
-    }
-    if (hFind != INVALID_HANDLE_VALUE)
-        ::FindClose(hFind);
-    for (int i = 0; i < stale.GetSize(); ++i)
+    CStringArray older = stick.OlderSlots(labels.GetSize());
+    for (int i = 0; i < older.GetSize(); ++i)
         printf("%s is not of this set and is left as it is; delete it if the emulator is not to show it.\n",
-               static_cast<LPCSTR>(stale[i]));
+               static_cast<LPCSTR>(older[i]));
     return kWritten;
+}
+
+// The folder a path names, ending in a backslash: "E:" is the root of E:,
+// not whatever E:'s current directory is; empty stays the current directory.
+CString FolderPath(const CString& strDir)
+{
+    if (strDir.IsEmpty())
+        return strDir;
+    if (strDir.GetLength() == 2 && strDir[1] == ':')
+        return strDir + "\\";
+    CString strLast = strDir.Right(1);
+    return strLast == "\\" || strLast == "/" ? strDir : strDir + "\\";
+}
+
+// Makes the folder (ending in a backslash) and every parent it lacks.
+// NO_ERROR, or the system's reason for the first that cannot be made.
+DWORD MakeFolder(const CString& strFolder)
+{
+    // A drive's root, and a share's server and name (\\server\share\),
+    // are there or not: only the folders below them are made.
+    int nUnmade = strFolder.Left(2) == "\\\\" ? 4 : 1;
+    int nSeparators = 0;
+    for (int i = 0; i < strFolder.GetLength(); ++i) {
+        char ch = strFolder[i];
+        if (::IsDBCSLeadByte(static_cast<BYTE>(ch))) {
+            ++i;
+            continue;
+        }
+        if (ch != '\\' && ch != '/')
+            continue;
+        CString strPart = strFolder.Left(i);
+        if (++nSeparators <= nUnmade && (i == 0 || strPart.Right(1) == ":" || nUnmade == 4))
+            continue;
+        DWORD dwAttributes = ::GetFileAttributesA(strPart);
+        if (dwAttributes != INVALID_FILE_ATTRIBUTES && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        if (!::CreateDirectoryA(strPart, NULL))
+            return ::GetLastError();
+    }
+    return NO_ERROR;
 }
 
 int WriteImages(const ImageCommandLine& options)
@@ -294,14 +255,14 @@ int WriteImages(const ImageCommandLine& options)
         }
     }
 
-    CString strOutDir = options.m_strOutDir;
-    if (!strOutDir.IsEmpty() && strOutDir.Right(1) != "\\" && strOutDir.Right(1) != "/" && strOutDir.Right(1) != ":")
-        strOutDir += "\\";
+    CString strOutDir = FolderPath(options.m_strOutDir);
+    EmulatorStick stick(strOutDir);
     CStringArray imageNames;
     bool bAllFit = true;
     for (int i = 0; i < order.GetSize(); ++i) {
         const DiskReport& disk = check.m_disks[reportOf[order[i]]];
-        imageNames.Add(options.m_bSlots ? SlotName(i) + " (" + disk.strLabel + ")" : ImageFileName(disk.strLabel));
+        imageNames.Add(options.m_bSlots ? EmulatorStick::SlotName(i) + " (" + disk.strLabel + ")"
+                                        : ImageFileName(disk.strLabel));
         if (options.m_bSlots)
             bAllFit &= SaysWhetherItFits(disk, format, imageNames[i]);
     }
@@ -309,6 +270,14 @@ int WriteImages(const ImageCommandLine& options)
     if (!bAllFit) {
         printf("No image was written: on the stick every disk of the set needs its slot.\n");
         return kProblems;
+    }
+
+    // A stick's root is there or it is the wrong path; an output folder is made.
+    DWORD dwMade = options.m_bSlots ? NO_ERROR : MakeFolder(strOutDir);
+    if (dwMade != NO_ERROR) {
+        printf("%s cannot be created: %s.\n", static_cast<LPCSTR>(options.m_strOutDir),
+               static_cast<LPCSTR>(SystemErrorText(dwMade)));
+        return kNotWritten;
     }
 
     CStringArray labels;  // of the slots written
@@ -321,10 +290,12 @@ int WriteImages(const ImageCommandLine& options)
         }
         FloppyFiles files;
         // A source that cannot be read is left out, as the wizard leaves it
-        // out when told to ignore it: only /force gets this far with one.
-        bool bIncomplete = !files.ListDisk(diskOf[order[i]], strImagesDir, TRUE);
+        // out when told to ignore it, and a device name lands nowhere: only
+        // /force gets this far with either.
+        CStringArray leftOut;
+        files.ListDisk(diskOf[order[i]]->m_files, strImagesDir, TRUE, &leftOut);
         ImageReport report;
-        CString strPath = strOutDir + (options.m_bSlots ? SlotName(i) : imageNames[i]);
+        CString strPath = options.m_bSlots ? stick.SlotPath(i) : strOutDir + imageNames[i];
         if (!DiskImageWriter::Write(files, strPath, &report, format, options.m_bProtect)) {
             printf("%s is not written: %s.\n", lpszImage, static_cast<LPCSTR>(report.strProblem));
             nResult = kNotWritten;
@@ -336,8 +307,10 @@ int WriteImages(const ImageCommandLine& options)
         for (int j = 0; j < report.names.GetSize(); ++j)
             printf("  %s  %s bytes\n", static_cast<LPCSTR>(report.names[j]),
                    static_cast<LPCSTR>(FormatByteCount(report.sizes[j])));
-        if (bIncomplete) {
-            printf("%s lacks the files that cannot be read.\n", lpszImage);
+        for (int j = 0; j < leftOut.GetSize(); ++j) {
+            bool bDevice = FloppyFiles::CanLand(FloppyFiles::LandingName(leftOut[j])) == FloppyFiles::kDeviceName;
+            printf("%s lacks %s, %s.\n", lpszImage, static_cast<LPCSTR>(leftOut[j]),
+                   bDevice ? "a device name on DOS and Windows" : "which cannot be read");
             nResult = kProblems;
         }
         // The image and the check must count alike, or one of them is
@@ -351,7 +324,7 @@ int WriteImages(const ImageCommandLine& options)
         }
     }
     if (options.m_bSlots && !labels.IsEmpty()) {
-        int nFinished = FinishSlots(strOutDir, labels);
+        int nFinished = FinishSlots(stick, labels);
         if (nFinished != kWritten)
             nResult = nFinished;
     }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "../framework/CException.h"
-#include "../package/FatTime.h"
+#include "../fat/FatTime.h"
 #include "../package/PackageCheck.h"
 #include "FileHandle.h"
 #include "res/resource.h"

@@ -45,16 +45,21 @@ TEST(Checker, TheSamplePackageIsCleanAndAFaultySetShowsEveryProblem)
 
     ProgramDir faulty;
     WriteFaultyCorvela(faulty);
+    // A device is no file: neither counted nor dated.
+    faulty.Write("packlist.ini", PackageList({{"disk1\\setup.exe", "disk1\\setup.ini", "extra\\SETUP.INI"},
+                                              {"disk2\\data.cab", "disk2\\missing.cab", "disk2\\NUL",
+                                               "disk2\\huge.cab"}}));
     CheckerRun problems = RunChecker(faulty);
     EXPECT_EQ(1u, problems.exitCode);
     std::string dirPath = faulty.Path();
     EXPECT_EQ("Corvela\r\n"
               "  Disk 1 - Corvela: 3 files, 40,038 bytes, 40,960 on the floppy, 1,416,704 left\r\n"
               "  Disk 2 - Corvela: 3 files, 1,500,000 bytes, 1,500,160 on the floppy, 42,496 too many\r\n"
-              "3 problems:\r\n"
+              "4 problems:\r\n"
               "  Disk 1 - Corvela: disk1\\setup.ini and extra\\SETUP.INI both land on the floppy as setup.ini, "
               "and only the second stays.\r\n"
               "  Disk 2 - Corvela: disk2\\missing.cab is missing (there is no " + dirPath + "\\disk2\\missing.cab).\r\n"
+              "  Disk 2 - Corvela: NUL is a device name on DOS and Windows and cannot be a file.\r\n"
               "  Disk 2 - Corvela: the files take 1,500,160 bytes on a 1.44MB floppy, 42,496 more than it holds.\r\n",
               problems.output);
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "package/FloppyFiles.h"
+#include "fat/FloppyFiles.h"
 
 inline std::string DescribeSlots(const FloppyFiles& files)
 {

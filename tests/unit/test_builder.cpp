@@ -669,6 +669,15 @@ TEST_F(Engine, NotReadyIsForgivenOncePerDisk)
     EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDCANCEL; }));
     EXPECT_EQ(Str(IDS_DRIVE_ERROR) + kInsert, Problems().back().text);
     EXPECT_NE('.', Str(IDS_DRIVE_ERROR).back());
+
+    // Wine's empty drive, a link to nothing, says so in its own words.
+    for (DWORD error : {433ul, static_cast<DWORD>(ERROR_PATH_NOT_FOUND)}) {
+        g = Boundary();
+        g.space = {{FALSE, error, 0, 0, 0, 0}, {FALSE, error, 0, 0, 0, 0}};
+        checks = 0;
+        EXPECT_EQ(IDABORT, Build([&](const MessageBoxCall&) { return ++checks < 2 ? IDOK : IDCANCEL; }));
+        EXPECT_EQ(Str(IDS_NO_DISK) + kInsert, Problems().back().text) << error;
+    }
 }
 
 TEST_F(Engine, WriteProtectionOffersRetryWhichStartsAfresh)

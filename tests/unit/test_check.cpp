@@ -249,12 +249,14 @@ TEST(PackageCheck, NamesLandAsOnAFatFloppy)
         {{"a\\readme.", "b\\readme"},
          "readme | README | 2 | b\\readme",
          {"a\\readme. and b\\readme both land on the floppy as readme, and only the second stays."}},
-        {{"NUL.TXT", "con", "sub\\Com1.log", "LPT9.A.B", "COM0.TXT"},
-         "COM0.TXT | COM0.TXT | 1 | COM0.TXT",
+        {{"NUL.TXT", "con", "sub\\Com1.log", "LPT9.A.B", "COM0.TXT", "x\\CLOCK$", "clock$.txt", "CLOCK.TXT"},
+         "COM0.TXT | COM0.TXT | 1 | COM0.TXT; CLOCK.TXT | CLOCK.TXT | 1 | CLOCK.TXT",
          {"NUL.TXT is a device name on DOS and Windows and cannot be a file.",
           "con is a device name on DOS and Windows and cannot be a file.",
           "Com1.log is a device name on DOS and Windows and cannot be a file.",
-          "LPT9.A.B is a device name on DOS and Windows and cannot be a file."}},
+          "LPT9.A.B is a device name on DOS and Windows and cannot be a file.",
+          "CLOCK$ is a device name on DOS and Windows and cannot be a file.",
+          "clock$.txt is a device name on DOS and Windows and cannot be a file."}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.entries[0] + ", ...");
@@ -264,11 +266,13 @@ TEST(PackageCheck, NamesLandAsOnAFatFloppy)
         EXPECT_EQ(row.slots, DescribeSlots(files));
 
         CheckedPackage p({row.entries});
+        int landing = 0;  // a device is no file, and counts as none
         for (size_t i = 0; i < row.entries.size(); ++i) {
             if (FloppyFiles::CanLand(FloppyFiles::LandingName(row.entries[i].c_str())) == FloppyFiles::kLands)
-                p.File(row.entries[i], size_t(1) << i);
+                p.File(row.entries[i], size_t(1) << i), ++landing;
         }
         const PackageCheck& check = p.Run();
+        EXPECT_EQ(landing, check.m_disks[0].nEntries);
         std::string problems;
         for (const std::string& problem : row.problems)
             problems += "Disk 1 - Corvela: " + problem + "\n";

@@ -1,20 +1,11 @@
 // The comparison every verification rests on, at its edges: the end of a
-// block, the start of the next, a file's last byte, and FAT's two seconds.
+// block, the start of the next, a file's last byte.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "MemoryCopy.h"
 #include "TestFiles.h"
-#include "package/FatTime.h"
-
-namespace {
-FILETIME Later(const FILETIME& time, ULONGLONG n100ns)
-{
-    ULARGE_INTEGER value = {{time.dwLowDateTime, time.dwHighDateTime}};
-    value.QuadPart += n100ns;
-    return FILETIME{value.LowPart, value.HighPart};
-}
-}  // namespace
+#include "verify/FileComparer.h"
 
 TEST(FileComparer, NamesTheFirstByteThatDiffersWhereverItFalls)
 {
@@ -40,18 +31,3 @@ TEST(FileComparer, NamesTheFirstByteThatDiffersWhereverItFalls)
     }
 }
 
-TEST(FatTime, TimesUnderTwoSecondsApartAreTheSame)
-{
-    const FILETIME base = {0x5D7C4000, 0x01BFD2A3};
-    const struct {
-        ULONGLONG apart;  // in 100 ns
-        BOOL same;
-    } cases[] = {
-        {0, TRUE}, {10000000, TRUE}, {19900000, TRUE}, {19999999, TRUE}, {20000000, FALSE}, {25000000, FALSE},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.apart / 1e7) + " s apart");
-        EXPECT_EQ(c.same, FatTime::Same(base, Later(base, c.apart))) << "the copy later";
-        EXPECT_EQ(c.same, FatTime::Same(Later(base, c.apart), base)) << "the copy earlier";
-    }
-}

@@ -7,6 +7,7 @@
 #include "ImportPatch.h"
 #include "TestFiles.h"
 #include "image/DiskImageWriter.h"
+#include "image/EmulatorStick.h"
 #include "image/Fat12Image.h"
 #include "package/PackageInfo.h"
 #include "tools/ConsoleTool.h"
@@ -140,7 +141,7 @@ TEST(DiskImageWriter, ALaterFileOfTheSameNameReplacesTheEarlier)
     DiskInfo* disk = NULL;
     ASSERT_TRUE(DiskCursor(&package).Next(&disk));
     FloppyFiles files;
-    files.ListDisk(disk, dir.Path().c_str());
+    files.ListDisk(disk->m_files, dir.Path().c_str());
     const std::string image = dir / "Disk 1 - Corvela.img";
     ImageReport report;
     ASSERT_TRUE(DiskImageWriter::Write(files, image.c_str(), &report)) << static_cast<LPCSTR>(report.strProblem);
@@ -189,4 +190,21 @@ TEST(DiskImageWriter, WritesEachFormatOverAReadOnlyOlderImage)
         ASSERT_TRUE(written.Open(&dwError)) << row.format << ": " << dwError;
         EXPECT_STREQ(row.format, std::to_string(written.GetFormat().nKilobytes).c_str());
     }
+}
+
+TEST(EmulatorStick, AConfigurationAsksForIndexedNavigationByItsLastWordOnIt)
+{
+    const struct {
+        const char* text;
+        bool indexed;
+    } cases[] = {
+        {"nav-mode = indexed\r\n", true},
+        {"# by hand\r\nNAV-MODE= Indexed  # numbered", true},
+        {"nav-mode=indexed\nnav-mode=native", false},
+        {"# nav-mode = indexed\r\n", false},
+        {"interface = shugart\r\n", false},
+        {"nav-mode = indexed-ish", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.indexed, EmulatorStick::SetsIndexedNavigation(c.text)) << c.text;
 }

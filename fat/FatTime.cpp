@@ -87,4 +87,10 @@ void ToDosDateTime(const FILETIME& utc, BOOL bRoundUp, WORD* pDate, WORD* pTime,
     if (pHundredths != NULL)
         *pHundredths = nHundredths;
 }
+
+BOOL FromDosDateTime(WORD wDate, WORD wTime, FILETIME* pUtc)
+{
+    FILETIME local;
+    return ::DosDateTimeToFileTime(wDate, wTime, &local) && ::LocalFileTimeToFileTime(&local, pUtc);
+}
 }  // namespace FatTime

@@ -9,7 +9,10 @@
 
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
-#include "DiskInfo.h"
+
+// An entry's file name: the part after the last backslash or slash
+// (multi-byte aware), or the whole entry when it has none.
+CString FloppyFileName(const CString& strEntry);
 
 struct FloppyFile {
     CString strName;       // the long name in the root, as the slot's first file wrote it
@@ -53,10 +56,12 @@ public:
     void Drop(int nSlot);
     void RemoveAll() { m_files.RemoveAll(); }
 
-    // Every entry of the disk, as if each one were copied; with
-    // bOnlyFiles, an entry whose source is no file is left out, as the
-    // wizard leaves out one the user ignores. FALSE when one was left out.
-    BOOL ListDisk(DiskInfo* pDisk, LPCSTR lpszImagesDir, BOOL bOnlyFiles = FALSE);
+    // Every entry of a disk (its m_files), as if each one were copied;
+    // with bOnlyFiles, an entry whose source is no file is left out, as
+    // the wizard leaves out one the user ignores. FALSE when one was left
+    // out, a device name included; pLeftOut, when given, gets each of them.
+    BOOL ListDisk(const CStringArray& entries, LPCSTR lpszImagesDir, BOOL bOnlyFiles = FALSE,
+                  CStringArray* pLeftOut = NULL);
 
     int GetSize() const { return m_files.GetSize(); }
     const FloppyFile& operator[](int nIndex) const { return m_files[nIndex]; }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <utility>
 
+#include "LongName.h"
+
 namespace {
 // The system's upper case of one character (CharUpper's single-character
 // form), as FAT upper-cases names; a linguistic comparison would take
@@ -80,18 +82,28 @@ CString AliasText(const BYTE shortName[11])
     return strText;
 }
 
-const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL"};
+// CLOCK$ too: DOS and Windows 95 open the clock device for it.
+const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CLOCK$"};
 }  // namespace
+
+CString FloppyFileName(const CString& strEntry)
+{
+    // The system takes either slash between directories, so both end one.
+    int nBackslash = strEntry.ReverseFind('\\');
+    int nSlash = strEntry.ReverseFind('/');
+    int nLast = nBackslash > nSlash ? nBackslash : nSlash;
+    return nLast >= 0 ? strEntry.Mid(nLast + 1) : strEntry;
+}
 
 int FloppyFile::RootEntries() const
 {
     if (!bLongName)
         return 1;
-    // A long name is kept in UTF-16, 13 characters to an entry.
+    // A long name is kept in UTF-16.
     int nChars = ::MultiByteToWideChar(CP_ACP, 0, strName, -1, NULL, 0) - 1;
     if (nChars < 1)
         nChars = strName.GetLength();
-    return 1 + (nChars + 12) / 13;
+    return 1 + LongName::Pieces(nChars);
 }
 
 CString FloppyFiles::LandingName(const CString& strEntry)
@@ -197,19 +209,20 @@ void FloppyFiles::Drop(int nSlot)
     m_files = std::move(kept);
 }
 
-BOOL FloppyFiles::ListDisk(DiskInfo* pDisk, LPCSTR lpszImagesDir, BOOL bOnlyFiles)
+BOOL FloppyFiles::ListDisk(const CStringArray& entries, LPCSTR lpszImagesDir, BOOL bOnlyFiles,
+                           CStringArray* pLeftOut)
 {
     RemoveAll();
     BOOL bEvery = TRUE;
-    FileCursor files(pDisk);
-    CString strEntry;
-    while (files.Next(strEntry)) {
-        CString strSource = CString(lpszImagesDir) + "\\" + strEntry;
+    for (int i = 0; i < entries.GetSize(); ++i) {
+        CString strSource = CString(lpszImagesDir) + "\\" + entries[i];
         DWORD dwAttributes = bOnlyFiles ? ::GetFileAttributesA(strSource) : 0;
-        if (dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            Put(strEntry, strSource);
-        else
+        bool bFile = dwAttributes != INVALID_FILE_ATTRIBUTES && !(dwAttributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (!bFile || Put(entries[i], strSource) < 0) {
             bEvery = FALSE;
+            if (pLeftOut != NULL)
+                pLeftOut->Add(entries[i]);
+        }
     }
     return bEvery;
 }

@@ -36,4 +36,7 @@ BOOL SameOneHourApart(const FILETIME& source, const FILETIME& copy);
 // FAT holds. The last write is rounded up to two seconds as the system
 // does; a creation time keeps its hundredths in *pHundredths.
 void ToDosDateTime(const FILETIME& utc, BOOL bRoundUp, WORD* pDate, WORD* pTime, BYTE* pHundredths);
+// The UTC time of a directory entry's local date and time; FALSE when they
+// are no time.
+BOOL FromDosDateTime(WORD wDate, WORD wTime, FILETIME* pUtc);
 }  // namespace FatTime

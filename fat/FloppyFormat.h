@@ -1,8 +1,8 @@
 // FloppyFormat: the floppy formats a set can be written for, in one table:
 // the geometry a boot sector states and what follows from it, the room
 // for files. Every one is FAT12 with 512-byte sectors, the boot sector as
-// the only reserved sector and two FATs. Kept to this header so that the
-// package check, below the image code, reads the same table.
+// the only reserved sector and two FATs. The package check, the image
+// writer and the console tools all read this one table.
 #pragma once
 #include <windows.h>
 
