@@ -126,20 +126,25 @@ FloppyFiles::Landing FloppyFiles::CanLand(const CString& strName)
 
 BOOL FloppyFiles::SameName(LPCSTR lpszName1, LPCSTR lpszName2)
 {
+    return CompareNames(lpszName1, lpszName2) == 0;
+}
+
+int FloppyFiles::CompareNames(LPCSTR lpszName1, LPCSTR lpszName2)
+{
     const BYTE* p1 = reinterpret_cast<const BYTE*>(lpszName1);
     const BYTE* p2 = reinterpret_cast<const BYTE*>(lpszName2);
     for (;; ++p1, ++p2) {
         if (*p1 == 0 || *p2 == 0)
-            return *p1 == *p2;
+            return static_cast<int>(*p1) - static_cast<int>(*p2);
         if (::IsDBCSLeadByte(*p1)) {
             // A double-byte character has no case: both bytes are the same or not.
             if (p1[0] != p2[0] || p1[1] != p2[1])
-                return FALSE;
+                return p1[0] != p2[0] ? static_cast<int>(p1[0]) - p2[0] : static_cast<int>(p1[1]) - p2[1];
             if (p1[1] == 0)
-                return TRUE;
+                return 0;
             ++p1, ++p2;
         } else if (UpperChar(*p1) != UpperChar(*p2)) {
-            return FALSE;
+            return static_cast<int>(UpperChar(*p1)) - static_cast<int>(UpperChar(*p2));
         }
     }
 }

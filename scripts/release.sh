@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows release, out/release/quorvane-<version>-win32.zip:
-# Quorvane.exe, the package checker QvCheck.exe and the image writer
-# QvImage.exe (static, system DLLs only, checked against
+# Quorvane.exe, the package checker QvCheck.exe, the image writer
+# QvImage.exe and the set planner QvPlan.exe (static, system DLLs only, checked against
 # tests/release-imports.txt, and for instructions a 486 lacks by
 # tests/check-i486.sh), a small sample package (packlist.ini and the short
 # files it names in disk1\ and disk2\, so that every program works as
@@ -10,8 +10,8 @@
 #
 #   ./scripts/release.sh [--exe Quorvane.exe] [--out DIR]
 #
-# --exe packs an exe already built instead of building one; its QvCheck.exe
-# and QvImage.exe are the ones beside it.
+# --exe packs an exe already built instead of building one; its QvCheck.exe,
+# QvImage.exe and QvPlan.exe are the ones beside it.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 
@@ -31,15 +31,16 @@ fi
 
 checker="$(dirname "$exe")/QvCheck.exe"
 imager="$(dirname "$exe")/QvImage.exe"
+planner="$(dirname "$exe")/QvPlan.exe"
 # Nothing that Windows 95 or NT 4.0 would refuse to start, nothing a 486
 # cannot execute.
-for program in "$exe" "$checker" "$imager"; do
+for program in "$exe" "$checker" "$imager" "$planner"; do
   if ! checked=$("$QV_ROOT/tests/check-imports.sh" "$program" "$QV_ROOT/tests/release-imports.txt"); then
     echo "$checked" >&2
     exit 1
   fi
 done
-if ! checked=$("$QV_ROOT/tests/check-i486.sh" "$exe" "$checker" "$imager"); then
+if ! checked=$("$QV_ROOT/tests/check-i486.sh" "$exe" "$checker" "$imager" "$planner"); then
   echo "$checked" >&2
   exit 1
 fi
@@ -53,6 +54,7 @@ mkdir "$stage/$name"
 cp "$exe" "$stage/$name/Quorvane.exe"
 cp "$checker" "$stage/$name/QvCheck.exe"
 cp "$imager" "$stage/$name/QvImage.exe"
+cp "$planner" "$stage/$name/QvPlan.exe"
 cp -r "$stage/sample/packlist.ini" "$stage/sample/license.txt" "$stage/sample/disk1" "$stage/sample/disk2" \
   "$stage/$name/"
 
@@ -85,6 +87,7 @@ Lay out a directory like this:
     Quorvane.exe
     QvCheck.exe         checks the package before any floppy is written
     QvImage.exe         writes the disks as floppy image files
+    QvPlan.exe          writes packlist.ini for a folder of files
     packlist.ini        what goes onto which disk (required)
     license.txt         shown as an agreement page (optional)
     Quorvane.ini        where the disk images lie, and whether disks are
@@ -189,6 +192,30 @@ none; one that is there is left as it is, and QvImage says whether it
 needs the line. DISKS.TXT on the stick says which disk is in which slot.
 DSKA*.IMG files of an earlier set are named, never deleted. A disk that
 does not fit leaves the stick as it was, /force or not.
+
+From a folder to a set: QvPlan writes packlist.ini for you. Put the
+set's files in a folder of the disk image directory (here, setup\) and
+run:
+
+    QvPlan setup                 every file below setup\, in name order,
+                                 each disk filled before the next begins
+    QvPlan /first setup.exe setup
+                                 setup.exe first, on Disk 1
+    QvPlan /fewest setup         the fewest disks, files in any order
+    QvPlan /format 1680 /name Corvela /out other.ini setup
+
+QvPlan counts each file in whole clusters of the format and the root
+directory's entries (a long name takes two or more), and never puts two
+files that land under one name on one disk, exactly as QvCheck counts, so
+the list it writes checks clean. It prints one line per disk (files,
+bytes on the floppy, room left, how full) and "N disks; no plan can use
+fewer than M", M being what the files' clusters, root entries and sizes
+allow at best; packlist.ini carries the same lines as ; comments. An
+existing packlist.ini is never replaced without /force. Exit code: 0 the
+list was written; 1 a file is larger than a floppy (each is named, with
+how much too large) or the folder holds no file; 2 the command or the
+folder is wrong (the folder must lie in the disk image directory); 3 the
+list was not written.
 
 For batch files, Quorvane.exe's exit code is 0 when the wizard ended on its
 last page (every chosen disk written), 1 when the user quit, and 2 when it

@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 zip=$("$here/../scripts/release.sh" --exe "$exe" --out "$work")
 
 entries=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v '^$' | sort | tr '\n' ' ')
-expected="Quorvane.exe Quorvane.ini QvCheck.exe QvImage.exe README.txt disk1/ disk1/setup.exe disk1/setup.ini "
+expected="Quorvane.exe Quorvane.ini QvCheck.exe QvImage.exe QvPlan.exe README.txt disk1/ disk1/setup.exe disk1/setup.ini "
 expected+="disk2/ disk2/data.cab license.txt packlist.ini "
 if [ "$entries" != "$expected" ]; then
   echo "the release holds [$entries], expected [$expected]"
@@ -33,14 +33,16 @@ file "$packed" | grep -q 'PE32 executable (GUI) Intel 80386' || { file "$packed"
 checker=$(echo "$work"/x/*/QvCheck.exe)
 file "$checker" | grep -q 'PE32 executable (console) Intel 80386' || { file "$checker"; exit 1; }
 "$here/check-imports.sh" "$checker" "$list"
-imager=$(echo "$work"/x/*/QvImage.exe)
-file "$imager" | grep -q 'PE32 executable (console) Intel 80386' || { file "$imager"; exit 1; }
-"$here/check-imports.sh" "$imager" "$list"
+for tool in QvImage QvPlan; do
+  console=$(echo "$work"/x/*/$tool.exe)
+  file "$console" | grep -q 'PE32 executable (console) Intel 80386' || { file "$console"; exit 1; }
+  "$here/check-imports.sh" "$console" "$list"
+done
 
 readme=$(echo "$work"/x/*/README.txt)
 grep -q $'\r$' "$readme" || { echo "README.txt lacks Windows line ends"; exit 1; }
 for system in "Windows 95" "NT 4.0" "MSVCRT.DLL" "486 or any later processor" "QvImage /out" \
-  "QvImage /format 1680" "QvCheck /format 720" "QvImage /gotek" "nav-mode = indexed"; do
+  "QvImage /format 1680" "QvCheck /format 720" "QvImage /gotek" "nav-mode = indexed" "QvPlan /fewest"; do
   grep -q "$system" "$readme" || { echo "README.txt does not mention $system"; exit 1; }
 done
 if grep -q "Vista" "$readme"; then
