@@ -126,27 +126,39 @@ FloppyFiles::Landing FloppyFiles::CanLand(const CString& strName)
 
 BOOL FloppyFiles::SameName(LPCSTR lpszName1, LPCSTR lpszName2)
 {
-    return CompareNames(lpszName1, lpszName2) == 0;
-}
-
-int FloppyFiles::CompareNames(LPCSTR lpszName1, LPCSTR lpszName2)
-{
     const BYTE* p1 = reinterpret_cast<const BYTE*>(lpszName1);
     const BYTE* p2 = reinterpret_cast<const BYTE*>(lpszName2);
     for (;; ++p1, ++p2) {
         if (*p1 == 0 || *p2 == 0)
-            return static_cast<int>(*p1) - static_cast<int>(*p2);
+            return *p1 == *p2;
         if (::IsDBCSLeadByte(*p1)) {
             // A double-byte character has no case: both bytes are the same or not.
             if (p1[0] != p2[0] || p1[1] != p2[1])
-                return p1[0] != p2[0] ? static_cast<int>(p1[0]) - p2[0] : static_cast<int>(p1[1]) - p2[1];
+                return FALSE;
             if (p1[1] == 0)
-                return 0;
+                return TRUE;
             ++p1, ++p2;
         } else if (UpperChar(*p1) != UpperChar(*p2)) {
-            return static_cast<int>(UpperChar(*p1)) - static_cast<int>(UpperChar(*p2));
+            return FALSE;
         }
     }
+}
+
+CString FloppyFiles::NameKey(LPCSTR lpszName)
+{
+    CString strKey;
+    LPSTR lpszKey = strKey.GetBuffer(lstrlenA(lpszName));
+    int nLength = 0;
+    for (const BYTE* p = reinterpret_cast<const BYTE*>(lpszName); *p != 0; ++p) {
+        if (::IsDBCSLeadByte(*p) && p[1] != 0) {
+            lpszKey[nLength++] = static_cast<char>(*p++);
+            lpszKey[nLength++] = static_cast<char>(*p);
+        } else {
+            lpszKey[nLength++] = static_cast<char>(UpperChar(*p));
+        }
+    }
+    strKey.ReleaseBuffer(nLength);
+    return strKey;
 }
 
 int FloppyFiles::Find(const CString& strName) const

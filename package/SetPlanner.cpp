@@ -1,6 +1,7 @@
 #include "SetPlanner.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "../framework/SystemError.h"
@@ -28,6 +29,8 @@ void SetPlanner::AddFile(const CString& strEntry, ULONGLONG nSize)
     PlanFile file;
     file.strEntry = strEntry;
     file.strName = FloppyFiles::LandingName(strEntry);
+    file.strNameKey = FloppyFiles::NameKey(file.strName);
+    file.strEntryKey = FloppyFiles::NameKey(strEntry);
     file.nSize = nSize;
     // Capped: a file that large is refused anyway, and sums must not overflow.
     ULONGLONG nClusters = m_pFormat->Rounded(nSize) / m_pFormat->ClusterBytes();
@@ -103,12 +106,12 @@ void SetPlanner::Prepare()
     for (int i = 0; i < nFiles; ++i)
         order[i] = i;
     SortIndices(order, [&](int a, int b) {
-        int nOrder = FloppyFiles::CompareNames(m_files[a].strName, m_files[b].strName);
+        int nOrder = strcmp(m_files[a].strNameKey, m_files[b].strNameKey);
         return nOrder != 0 ? nOrder < 0 : a < b;
     });
     m_groupSizes.RemoveAll();
     for (int k = 0; k < nFiles; ++k) {
-        if (k == 0 || !FloppyFiles::SameName(m_files[order[k - 1]].strName, m_files[order[k]].strName))
+        if (k == 0 || m_files[order[k - 1]].strNameKey != m_files[order[k]].strNameKey)
             m_groupSizes.Add(0);
         m_files[order[k]].nGroup = m_groupSizes.GetSize() - 1;
         ++m_groupSizes[m_groupSizes.GetSize() - 1];
@@ -126,7 +129,7 @@ void SetPlanner::Prepare()
     SortIndices(order, [&](int a, int b) {
         if (firstOf[a] != firstOf[b])
             return firstOf[a] < firstOf[b];
-        int nOrder = FloppyFiles::CompareNames(m_files[a].strEntry, m_files[b].strEntry);
+        int nOrder = strcmp(m_files[a].strEntryKey, m_files[b].strEntryKey);
         return nOrder != 0 ? nOrder < 0 : a < b;
     });
     m_nFirstFiles = 0;
@@ -192,22 +195,41 @@ void SetPlanner::FillInOrder(CArray<PlanDisk>& disks, const CArray<int>& files) 
     }
 }
 
-void SetPlanner::Pack(CArray<PlanDisk>& disks, const CArray<int>& files, BOOL bBestFit) const
+void SetPlanner::Pack(CArray<PlanDisk>& disks, const CArray<int>& sorted, Fit fit) const
 {
     int nClusterBytes = m_pFormat->ClusterBytes();
+    // Spread: as many disks as no plan can do without, from the start, and
+    // the files whose root entries weigh more than their clusters shared
+    // out among them first, before the larger files take the clusters.
+    CArray<int> files;
+    for (int nPass = fit == kSpread ? 0 : 1; nPass < 2; ++nPass) {
+        for (int i = 0; i < sorted.GetSize(); ++i) {
+            const PlanFile& file = m_files[sorted[i]];
+            if (nPass == 1 ? fit != kSpread || Load(0, file.nRootEntries) <= Load(file.nClusters, 0)
+                           : Load(0, file.nRootEntries) > Load(file.nClusters, 0))
+                files.Add(sorted[i]);
+        }
+    }
+    for (int nBound = fit >= kSpread ? LowerBound() : 0; disks.GetSize() < nBound;)
+        disks.Add(PlanDisk());
     for (int i = 0; i < files.GetSize(); ++i) {
         const PlanFile& file = m_files[files[i]];
+        BOOL bByEntries = Load(0, file.nRootEntries) > Load(file.nClusters, 0);
+        // The emptiest disk, by what weighs more of the file, or the fullest.
+        BOOL bEmptiest = fit == kLevel || (fit == kSpread && bByEntries);
         int nBest = -1;
         ULONGLONG nBestLoad = 0;
         for (int d = 0; d < disks.GetSize(); ++d) {
             const FloppyRoom& room = disks[d].room;
-            ULONGLONG nLoad = Load(static_cast<int>(room.nFloppyBytes / nClusterBytes) + file.nClusters,
-                                   room.nRootEntries + file.nRootEntries);
+            int nClusters = static_cast<int>(room.nFloppyBytes / nClusterBytes);
+            ULONGLONG nLoad = !bEmptiest ? Load(nClusters + file.nClusters, room.nRootEntries + file.nRootEntries)
+                              : bByEntries ? m_pFormat->nRootEntries - room.nRootEntries
+                                           : m_pFormat->Clusters() - nClusters;
             if ((nBest >= 0 && nLoad <= nBestLoad) || !CanTake(disks[d], files[i]))
                 continue;
             nBest = d;
             nBestLoad = nLoad;
-            if (!bBestFit)
+            if (fit == kFirstFit || (fit == kSpread && !bByEntries))
                 break;
         }
         if (nBest < 0) {
@@ -216,6 +238,13 @@ void SetPlanner::Pack(CArray<PlanDisk>& disks, const CArray<int>& files, BOOL bB
         }
         Put(disks, nBest, files[i]);
     }
+    // A disk set out for the spread may have stayed empty.
+    CArray<PlanDisk> used;
+    for (int d = 0; d < disks.GetSize(); ++d) {
+        if (!disks[d].files.IsEmpty())
+            used.Add(std::move(disks[d]));
+    }
+    disks = std::move(used);
 }
 
 void SetPlanner::Plan(BOOL bFewest)
@@ -232,22 +261,28 @@ void SetPlanner::Plan(BOOL bFewest)
         return;
     }
 
-    // The /first files fill the first disks in order; the rest go largest
-    // first, the larger share deciding, in list order among equals.
+    // The /first files fill the first disks in order. The rest go largest
+    // first, the larger share deciding, in list order among equals; but
+    // files of one name first of all, each needing a disk of its own,
+    // before the disks are full.
     CArray<int> first, rest;
     for (int k = 0; k < nFiles; ++k)
         (k < m_nFirstFiles ? first : rest).Add(order[k]);
     SortIndices(rest, [&](int a, int b) {
+        int nSharedA = m_groupSizes[m_files[a].nGroup], nSharedB = m_groupSizes[m_files[b].nGroup];
+        if (nSharedA != nSharedB && (nSharedA > 1 || nSharedB > 1))
+            return nSharedA > nSharedB;
         ULONGLONG nA = Load(m_files[a].nClusters, m_files[a].nRootEntries);
         ULONGLONG nB = Load(m_files[b].nClusters, m_files[b].nRootEntries);
         return nA != nB ? nA > nB : m_files[a].nRank < m_files[b].nRank;
     });
-    CArray<PlanDisk> firstFit, bestFit;
-    FillInOrder(firstFit, first);
-    Pack(firstFit, rest, FALSE);
-    FillInOrder(bestFit, first);
-    Pack(bestFit, rest, TRUE);
-    m_disks = std::move(bestFit.GetSize() < firstFit.GetSize() ? bestFit : firstFit);
+    for (Fit fit : {kFirstFit, kBestFit, kSpread, kLevel}) {
+        CArray<PlanDisk> disks;
+        FillInOrder(disks, first);
+        Pack(disks, rest, fit);
+        if (m_disks.IsEmpty() || disks.GetSize() < m_disks.GetSize())
+            m_disks = std::move(disks);
+    }
     for (int d = 0; d < m_disks.GetSize(); ++d)
         SortIndices(m_disks[d].files, [&](int a, int b) { return m_files[a].nRank < m_files[b].nRank; });
 }

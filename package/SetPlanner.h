@@ -15,6 +15,8 @@
 struct PlanFile {
     CString strEntry;      // relative to the disk image directory
     CString strName;       // as it lands on the floppy
+    CString strNameKey;    // both as FAT compares names
+    CString strEntryKey;
     ULONGLONG nSize = 0;
     int nClusters = 0;     // of the format
     int nRootEntries = 0;  // its slot in the root takes these
@@ -67,8 +69,14 @@ private:
     void Put(CArray<PlanDisk>& disks, int nDisk, int nFile) const;
     // Every file in order into the disks, a new one when the last is full.
     void FillInOrder(CArray<PlanDisk>& disks, const CArray<int>& files) const;
-    // The files into the first disk with room, or the fullest.
-    void Pack(CArray<PlanDisk>& disks, const CArray<int>& files, BOOL bBestFit) const;
+    // Where each file goes: the first disk with room, or the fullest. Or,
+    // onto as many disks as the lower bound from the start: the files that
+    // weigh more in root entries than in clusters first, each into the
+    // emptiest root, then the rest into the first disk with room (spread);
+    // or every file into the disk with the most room of what it weighs
+    // more in (level).
+    enum Fit { kFirstFit, kBestFit, kSpread, kLevel };
+    void Pack(CArray<PlanDisk>& disks, const CArray<int>& files, Fit fit) const;
     // A disk's share of the format used, clusters or root, whichever is more,
     // as a number to compare.
     ULONGLONG Load(int nClusters, int nRootEntries) const;
