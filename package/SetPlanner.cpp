@@ -146,6 +146,11 @@ ULONGLONG SetPlanner::Load(int nClusters, int nRootEntries) const
     return nByClusters > nByEntries ? nByClusters : nByEntries;
 }
 
+BOOL SetPlanner::WeighsInEntries(const PlanFile& file) const
+{
+    return Load(0, file.nRootEntries) > Load(file.nClusters, 0);
+}
+
 BOOL SetPlanner::CanTake(const PlanDisk& disk, int nFile) const
 {
     const PlanFile& file = m_files[nFile];
@@ -198,15 +203,11 @@ void SetPlanner::FillInOrder(CArray<PlanDisk>& disks, const CArray<int>& files) 
 void SetPlanner::Pack(CArray<PlanDisk>& disks, const CArray<int>& sorted, Fit fit) const
 {
     int nClusterBytes = m_pFormat->ClusterBytes();
-    // Spread: as many disks as no plan can do without, from the start, and
-    // the files whose root entries weigh more than their clusters shared
-    // out among them first, before the larger files take the clusters.
+    // Spread: the files that weigh more in root entries go first.
     CArray<int> files;
     for (int nPass = fit == kSpread ? 0 : 1; nPass < 2; ++nPass) {
         for (int i = 0; i < sorted.GetSize(); ++i) {
-            const PlanFile& file = m_files[sorted[i]];
-            if (nPass == 1 ? fit != kSpread || Load(0, file.nRootEntries) <= Load(file.nClusters, 0)
-                           : Load(0, file.nRootEntries) > Load(file.nClusters, 0))
+            if (fit != kSpread || WeighsInEntries(m_files[sorted[i]]) == (nPass == 0))
                 files.Add(sorted[i]);
         }
     }
@@ -214,7 +215,7 @@ void SetPlanner::Pack(CArray<PlanDisk>& disks, const CArray<int>& sorted, Fit fi
         disks.Add(PlanDisk());
     for (int i = 0; i < files.GetSize(); ++i) {
         const PlanFile& file = m_files[files[i]];
-        BOOL bByEntries = Load(0, file.nRootEntries) > Load(file.nClusters, 0);
+        BOOL bByEntries = WeighsInEntries(file);
         // The emptiest disk, by what weighs more of the file, or the fullest.
         BOOL bEmptiest = fit == kLevel || (fit == kSpread && bByEntries);
         int nBest = -1;

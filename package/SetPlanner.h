@@ -2,10 +2,10 @@
 // counted as the package check counts it (FloppyRoom): whole clusters of
 // the format and root entries, long names' extra ones included; two files
 // that would land under one FAT name, by long name or alias, never share a
-// disk. In order, each disk is filled before the next begins; for the
+// disk. In order, each disk is filled before the next begins. For the
 // fewest disks, the files go largest first, by the larger of their share
-// of a disk's clusters and of its root, once into the first disk with room
-// and once into the fullest, and the plan with fewer disks is kept.
+// of a disk's clusters and of its root, in four ways (Fit), and the plan
+// with the fewest disks is kept.
 #pragma once
 #include "../framework/CArray.h"
 #include "../framework/CString.h"
@@ -80,6 +80,8 @@ private:
     // A disk's share of the format used, clusters or root, whichever is more,
     // as a number to compare.
     ULONGLONG Load(int nClusters, int nRootEntries) const;
+    // Its share of a disk's root is larger than its share of the clusters.
+    BOOL WeighsInEntries(const PlanFile& file) const;
 
     const FloppyFormat* m_pFormat;
     CArray<PlanFile> m_files;
