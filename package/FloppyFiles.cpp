@@ -147,7 +147,7 @@ BOOL FloppyFiles::SameName(LPCSTR lpszName1, LPCSTR lpszName2)
 CString FloppyFiles::NameKey(LPCSTR lpszName)
 {
     CString strKey;
-    LPSTR lpszKey = strKey.GetBuffer(lstrlenA(lpszName));
+    LPSTR lpszKey = strKey.GetBuffer(static_cast<int>(strlen(lpszName)));
     int nLength = 0;
     for (const BYTE* p = reinterpret_cast<const BYTE*>(lpszName); *p != 0; ++p) {
         if (::IsDBCSLeadByte(*p) && p[1] != 0) {

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "ConsoleTool.h"
 #include "image/FloppyFormat.h"
@@ -23,7 +24,7 @@
 
 namespace {
 const int kWritten = kToolClean, kCannot = kToolProblems, kWrong = kToolNotLoaded, kNotWritten = 3;
-const int kMostValue = 259;  // the profile reader cuts longer values
+const int kMostValue = 259;  // the profile reader cuts longer values; no path is longer
 
 const char kUsage[] =
     "Usage: QvPlan [/format F] [/name PRODUCT] [/first NAME]... [/fewest]\n"
@@ -61,7 +62,7 @@ protected:
             pError->Format("%s needs a value.", lpszSwitch);
             return -1;
         }
-        if (lstrlenA(lpszValue) > kMostValue) {
+        if (strlen(lpszValue) > static_cast<size_t>(kMostValue)) {
             pError->Format("%s: at most %d characters.", lpszSwitch, kMostValue);
             return -1;
         }
@@ -127,15 +128,6 @@ BOOL SaysWhatCannotBePlanned(const SetPlanner& planner)
                               static_cast<LPCSTR>(file.strEntry), file.nRootEntries,
                               file.nRootEntries - format.nRootEntries, format.lpszName);
         problems.Add(strProblem);
-    }
-    for (int i = 0; i < planner.GetFileCount(); ++i) {
-        const CString& strEntry = planner.GetFile(i).strEntry;
-        CString strProblem;
-        if (strEntry.GetLength() > kMostValue) {
-            strProblem.Format("%s: %d characters, more than the %d a package list's entry holds.",
-                              static_cast<LPCSTR>(strEntry), strEntry.GetLength(), kMostValue);
-            problems.Add(strProblem);
-        }
     }
     if (problems.IsEmpty())
         return TRUE;
