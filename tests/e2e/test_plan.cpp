@@ -8,7 +8,8 @@
 
 // A folder becomes a list that QvCheck finds clean and QvImage builds into
 // images holding the folder's files; a list that is there stays without
-// /force, and a file no floppy holds leaves the list as it was.
+// /force, a file no floppy holds leaves the list as it was, and /force
+// replaces it whole.
 TEST(Plan, AFolderBecomesASetThatChecksCleanAndBuilds)
 {
     ProgramDir dir;
@@ -55,5 +56,9 @@ TEST(Plan, AFolderBecomesASetThatChecksCleanAndBuilds)
         << tooLarge.output;
     EXPECT_EQ(list, ReadFileBytes(dir / "packlist.ini"));
     EXPECT_FALSE(FileExists(dir / "packlist.ini.tmp"));
+    DeleteFileA((dir / "set\\huge.bin").c_str());
+    EXPECT_EQ(0u, RunConsoleProgram(dir, "QvPlan.exe", "/force /name Other set").exitCode);
+    EXPECT_NE(std::string::npos, ReadFileBytes(dir / "packlist.ini").find("\r\nName=Other\r\n"));
+    EXPECT_FALSE(FileExists(dir / "packlist.ini.tmp") || FileExists(dir / "packlist.ini.old"));
     EXPECT_EQ(2u, RunConsoleProgram(dir, "QvPlan.exe", "C:\\windows").exitCode);
 }
