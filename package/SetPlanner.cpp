@@ -36,7 +36,8 @@ void SetPlanner::AddFile(const CString& strEntry, ULONGLONG nSize)
     ULONGLONG nClusters = m_pFormat->Rounded(nSize) / m_pFormat->ClusterBytes();
     file.nClusters = nClusters > 0x1000000 ? 0x1000000 : static_cast<int>(nClusters);
     FloppyFiles alone;
-    file.nRootEntries = alone.Put(strEntry, "") == 0 ? alone[0].RootEntries() : 1;
+    file.bLands = alone.Put(strEntry, "") == 0;
+    file.nRootEntries = file.bLands ? alone[0].RootEntries() : 1;
     m_files.Add(std::move(file));
 }
 

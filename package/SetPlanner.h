@@ -20,6 +20,7 @@ struct PlanFile {
     ULONGLONG nSize = 0;
     int nClusters = 0;     // of the format
     int nRootEntries = 0;  // its slot in the root takes these
+    bool bLands = true;    // false for a device name, which no floppy can hold
     int nGroup = 0;        // files of one FAT name share it
     int nRank = 0;         // place in the list: /first names first, then FAT's order of the entries
 };

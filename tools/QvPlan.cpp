@@ -109,7 +109,8 @@ BOOL PathBelow(const CString& strFolder, const CString& strParent, CString* pstr
     return TRUE;
 }
 
-// What no disk can hold, each file named; FALSE when there is any.
+// What no disk can hold, each file named (a device name on none); FALSE
+// when there is any.
 BOOL SaysWhatCannotBePlanned(const SetPlanner& planner)
 {
     const FloppyFormat& format = planner.GetFormat();
@@ -128,6 +129,15 @@ BOOL SaysWhatCannotBePlanned(const SetPlanner& planner)
                               static_cast<LPCSTR>(file.strEntry), file.nRootEntries,
                               file.nRootEntries - format.nRootEntries, format.lpszName);
         problems.Add(strProblem);
+    }
+    for (int i = 0; i < planner.GetFileCount(); ++i) {
+        const PlanFile& file = planner.GetFile(i);
+        CString strProblem;
+        if (!file.bLands) {
+            strProblem.Format(IDS_CHECK_DEVICE_NAME, static_cast<LPCSTR>(file.strEntry),
+                              static_cast<LPCSTR>(file.strName));
+            problems.Add(strProblem);
+        }
     }
     if (problems.IsEmpty())
         return TRUE;

@@ -48,15 +48,20 @@ TEST(Plan, AFolderBecomesASetThatChecksCleanAndBuilds)
     ConsoleRun kept = RunConsoleProgram(dir, "QvPlan.exe", "/name Other set");
     EXPECT_EQ(3u, kept.exitCode) << kept.output;
     EXPECT_EQ(list, ReadFileBytes(dir / "packlist.ini"));
+    // A device name can be a file only where names are not parsed.
     dir.Write("set\\huge.bin", std::string(1500000, 'h'));
+    std::string device = "\\\\?\\" + (dir / "set\\NUL.TXT");
+    CloseHandle(CreateFileA(device.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL));
     ConsoleRun tooLarge = RunConsoleProgram(dir, "QvPlan.exe", "/force set");
     EXPECT_EQ(1u, tooLarge.exitCode);
     EXPECT_NE(std::string::npos, tooLarge.output.find("set\\huge.bin: 1,500,000 bytes, 1,500,160 on a 1.44 MB floppy, "
-                                                      "42,496 bytes too large.\r\nNo package list was written."))
+                                                      "42,496 bytes too large.\r\n  set\\NUL.TXT: NUL.TXT is a device "
+                                                      "name on DOS and Windows and cannot be a file.\r\nNo package list"))
         << tooLarge.output;
     EXPECT_EQ(list, ReadFileBytes(dir / "packlist.ini"));
     EXPECT_FALSE(FileExists(dir / "packlist.ini.tmp"));
     DeleteFileA((dir / "set\\huge.bin").c_str());
+    DeleteFileA(device.c_str());
     EXPECT_EQ(0u, RunConsoleProgram(dir, "QvPlan.exe", "/force /name Other set").exitCode);
     EXPECT_NE(std::string::npos, ReadFileBytes(dir / "packlist.ini").find("\r\nName=Other\r\n"));
     EXPECT_FALSE(FileExists(dir / "packlist.ini.tmp") || FileExists(dir / "packlist.ini.old"));
