@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "../framework/SystemError.h"
@@ -62,8 +63,9 @@ BOOL SetPlanner::AddFolder(LPCSTR lpszFolder, LPCSTR lpszPrefix, const CStringAr
             continue;
         }
         BOOL bLeftOut = FALSE;
+        // One name is as long as the other: most are told apart without a look.
         for (int i = 0; i < leftOut.GetSize() && !bLeftOut; ++i)
-            bLeftOut = FloppyFiles::SameName(leftOut[i], strPath);
+            bLeftOut = leftOut[i].GetLength() == strPath.GetLength() && FloppyFiles::SameName(leftOut[i], strPath);
         if (!bLeftOut)
             AddFile(CString(lpszPrefix) + strName,
                     static_cast<ULONGLONG>(found.nFileSizeHigh) << 32 | found.nFileSizeLow);
@@ -333,22 +335,24 @@ CString SetPlanner::DescribeDisk(const PlanDisk& disk) const
 
 CString SetPlanner::ListText(LPCSTR lpszName) const
 {
-    CString strText, strLine;
+    // Grown as a std::string: a CString would be copied whole at every line.
+    std::string text;
+    CString strLine;
     int nDisks = m_disks.GetSize();
     strLine.Format("; %d disk%s of %s; no plan can use fewer than %d\r\n[Global]\r\nName=%s\r\n[Disks]\r\nNumber=%d\r\n",
                    nDisks, nDisks == 1 ? "" : "s", m_pFormat->lpszName, LowerBound(), lpszName, nDisks);
-    strText += strLine;
+    text += strLine;
     for (int d = 0; d < nDisks; ++d) {
         CString strLabel;
         strLabel.Format(IDS_DISK_LABEL, d + 1, lpszName);
         const PlanDisk& disk = m_disks[d];
         strLine.Format("; %s: %s\r\n[Disk%d]\r\nFiles=%d\r\n", static_cast<LPCSTR>(strLabel),
                        static_cast<LPCSTR>(DescribeDisk(disk)), d, disk.files.GetSize());
-        strText += strLine;
+        text += strLine;
         for (int j = 0; j < disk.files.GetSize(); ++j) {
             strLine.Format("File%d=%s\r\n", j, static_cast<LPCSTR>(m_files[disk.files[j]].strEntry));
-            strText += strLine;
+            text += strLine;
         }
     }
-    return strText;
+    return CString(text.c_str(), static_cast<int>(text.size()));
 }
