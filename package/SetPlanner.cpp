@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <utility>
 
 #include "../framework/SystemError.h"
@@ -335,24 +334,32 @@ CString SetPlanner::DescribeDisk(const PlanDisk& disk) const
 
 CString SetPlanner::ListText(LPCSTR lpszName) const
 {
-    // Grown as a std::string: a CString would be copied whole at every line.
-    std::string text;
+    // Joined once at the end: appending would copy the whole text at every line.
+    CStringArray lines;
     CString strLine;
     int nDisks = m_disks.GetSize();
     strLine.Format("; %d disk%s of %s; no plan can use fewer than %d\r\n[Global]\r\nName=%s\r\n[Disks]\r\nNumber=%d\r\n",
                    nDisks, nDisks == 1 ? "" : "s", m_pFormat->lpszName, LowerBound(), lpszName, nDisks);
-    text += strLine;
+    lines.Add(strLine);
     for (int d = 0; d < nDisks; ++d) {
         CString strLabel;
         strLabel.Format(IDS_DISK_LABEL, d + 1, lpszName);
         const PlanDisk& disk = m_disks[d];
         strLine.Format("; %s: %s\r\n[Disk%d]\r\nFiles=%d\r\n", static_cast<LPCSTR>(strLabel),
                        static_cast<LPCSTR>(DescribeDisk(disk)), d, disk.files.GetSize());
-        text += strLine;
+        lines.Add(strLine);
         for (int j = 0; j < disk.files.GetSize(); ++j) {
             strLine.Format("File%d=%s\r\n", j, static_cast<LPCSTR>(m_files[disk.files[j]].strEntry));
-            text += strLine;
+            lines.Add(strLine);
         }
     }
-    return CString(text.c_str(), static_cast<int>(text.size()));
+    int nLength = 0;
+    for (int i = 0; i < lines.GetSize(); ++i)
+        nLength += lines[i].GetLength();
+    CString strText;
+    LPSTR lpszText = strText.GetBuffer(nLength);
+    for (int i = 0, nAt = 0; i < lines.GetSize(); nAt += lines[i++].GetLength())
+        memcpy(lpszText + nAt, static_cast<LPCSTR>(lines[i]), lines[i].GetLength());
+    strText.ReleaseBuffer(nLength);
+    return strText;
 }
