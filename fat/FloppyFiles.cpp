@@ -156,6 +156,23 @@ BOOL FloppyFiles::SameName(LPCSTR lpszName1, LPCSTR lpszName2)
     }
 }
 
+CString FloppyFiles::NameKey(LPCSTR lpszName)
+{
+    CString strKey;
+    LPSTR lpszKey = strKey.GetBuffer(static_cast<int>(strlen(lpszName)));
+    int nLength = 0;
+    for (const BYTE* p = reinterpret_cast<const BYTE*>(lpszName); *p != 0; ++p) {
+        if (::IsDBCSLeadByte(*p) && p[1] != 0) {
+            lpszKey[nLength++] = static_cast<char>(*p++);
+            lpszKey[nLength++] = static_cast<char>(*p);
+        } else {
+            lpszKey[nLength++] = static_cast<char>(UpperChar(*p));
+        }
+    }
+    strKey.ReleaseBuffer(nLength);
+    return strKey;
+}
+
 int FloppyFiles::Find(const CString& strName) const
 {
     for (int i = 0; i < m_files.GetSize(); ++i) {

@@ -40,6 +40,9 @@ public:
     // FAT's comparison: character by character, each upper-cased as the
     // system upper-cases a single character; never a linguistic one.
     static BOOL SameName(LPCSTR lpszName1, LPCSTR lpszName2);
+    // The name as that comparison sees it: two names are one when their
+    // keys are equal, and the keys' byte order is FAT's order of names.
+    static CString NameKey(LPCSTR lpszName);
 
     // The slot one lookup of this name reaches, by its long or its short
     // name; -1 when none.

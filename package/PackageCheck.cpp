@@ -111,9 +111,7 @@ void PackageCheck::Run(PackageInfo* pPackage, LPCSTR lpszImagesDir, BOOL bChosen
         }
 
         for (int i = 0; i < landed.GetSize(); ++i) {
-            report.nBytes += sizes[i];
-            report.nFloppyBytes += m_pFormat->Rounded(sizes[i]);
-            report.nRootEntries += landed[i].RootEntries();
+            report.Add(sizes[i], landed[i].RootEntries(), *m_pFormat);
         }
         if (report.RoomLeft() < 0) {
             CString strProblem;

@@ -9,12 +9,30 @@
 #include "../fat/FloppyFormat.h"
 #include "PackageInfo.h"
 
-struct DiskReport {
-    CString strLabel;             // as on the insert-disk prompt: "Disk 1 - Corvela"
-    int nEntries = 0;             // entries listed for the disk, device names left out
+// What files take on a blank floppy of a format, as FAT counts it: each
+// file in whole clusters, each slot its directory entries. The package
+// check and the set planner count here, so that a planned set checks clean.
+struct FloppyRoom {
     ULONGLONG nBytes = 0;         // bytes of the files that land on the floppy
     ULONGLONG nFloppyBytes = 0;   // the same, each file rounded up to whole clusters
     int nRootEntries = 0;         // directory entries, long-name ones included
+
+    // A file of nSize bytes in a slot of nEntries directory entries.
+    void Add(ULONGLONG nSize, int nEntries, const FloppyFormat& format)
+    {
+        nBytes += nSize;
+        nFloppyBytes += format.Rounded(nSize);
+        nRootEntries += nEntries;
+    }
+    BOOL Fits(const FloppyFormat& format) const
+    {
+        return nFloppyBytes <= format.Capacity() && nRootEntries <= format.nRootEntries;
+    }
+};
+
+struct DiskReport : FloppyRoom {
+    CString strLabel;             // as on the insert-disk prompt: "Disk 1 - Corvela"
+    int nEntries = 0;             // entries listed for the disk, device names left out
     ULONGLONG nCapacity = FloppyFormat::Standard().Capacity();  // of the floppy checked for
 
     // Negative when the files do not fit.

@@ -114,8 +114,13 @@ CString PackageInfo::GetName() const
 
 CString PackageInfo::GetDiskLabel(int nNumber) const
 {
+    return FormatDiskLabel(nNumber, m_strName);
+}
+
+CString FormatDiskLabel(int nNumber, LPCSTR lpszProduct)
+{
     CString strLabel;
-    strLabel.Format(IDS_DISK_LABEL, nNumber, static_cast<LPCSTR>(GetName()));
+    strLabel.Format(IDS_DISK_LABEL, nNumber, lpszProduct);
     return strLabel;
 }
 

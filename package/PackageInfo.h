@@ -74,3 +74,7 @@ public:
     PackageInfo* m_pPackage;
     int m_nPosition;  // after a successful Next: 1-based number of the disk
 };
+
+// "Disk 1 - Corvela": the one way a disk's label is written, for a package
+// loaded or one being planned.
+CString FormatDiskLabel(int nNumber, LPCSTR lpszProduct);

@@ -3,7 +3,8 @@
 # virtual floppy under Wine, against CopyFileA and against cp on Linux, and
 # erasing a used floppy of 224 small files;
 # QvImage writing the sample's floppy images, against mformat and mcopy;
-# package lists loading (time and memory, large and hostile ones too); and
+# QvPlan's packing against the lower bound on random folders, and its time
+# for a folder of 10,000 files; package lists loading (time and memory, large and hostile ones too); and
 # Quorvane.exe starting.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
@@ -73,6 +74,24 @@ start=$(($(best_us wine_start) / 1000))
 mtools=$(($(best_us mtools_run) / 1000))
 echo "QvImage.exe       $whole ms for every disk, Wine's start included (QvImage /? alone: $start ms) (best of 5)"
 echo "mformat + mcopy   $mtools ms for the same files, nothing read back (best of 5)"
+
+qv_log "Planning sets with QvPlan, $QV_ARCH build"
+qv_wine "$build/bench/plan_bench.exe"
+# The whole QvPlan.exe, Wine's start and the folder's reading included, on
+# 10,000 files of many sizes (sparse: only their sizes are read).
+plan="$work/plan"
+rm -rf "$plan"
+mkdir -p "$plan/set"
+cp "$build/QvPlan.exe" "$plan/"
+for i in $(seq 0 9999); do
+  sub="$plan/set/part$((i % 20))"
+  [ -d "$sub" ] || mkdir "$sub"
+  if [ $((i % 3)) -eq 0 ]; then name="Help topic $i.hlp"; else name=$(printf 'F%05d.DAT' $i); fi
+  truncate -s $(( (i * 7919) % 20000 + (i % 10 == 0 ? (i * 104729) % 900000 : 0) )) "$sub/$name"
+done
+plan_run() { (cd "$plan" && qv_wine "$plan/QvPlan.exe" /fewest /force set); }
+echo "QvPlan.exe /fewest, 10,000 files: $(($(best_us plan_run) / 1000)) ms, Wine's start ($start ms) and the folder's reading included (best of 5)"
+(cd "$plan" && qv_wine "$plan/QvPlan.exe" /fewest /force set | tail -2)
 
 qv_log "Package lists and the program's start, $QV_ARCH build"
 qv_wine "$build/bench/list_bench.exe"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows release, out/release/quorvane-<version>-win32.zip:
 # the programs (release_programs below: Quorvane.exe, the package checker
-# QvCheck.exe and the image writer QvImage.exe; static, system DLLs only
+# QvCheck.exe, the image writer QvImage.exe and the set planner QvPlan.exe; static, system DLLs only
 # and no C run-time DLL, checked against tests/release-imports.txt, and for
 # instructions a 486 lacks by tests/check-i486.sh), a small sample package
 # (packlist.ini and the short files it names in disk1\ and disk2\, so that
@@ -31,7 +31,7 @@ fi
 
 # The release's programs, Quorvane.exe first: every one is checked and
 # packed.
-release_programs=(Quorvane.exe QvCheck.exe QvImage.exe)
+release_programs=(Quorvane.exe QvCheck.exe QvImage.exe QvPlan.exe)
 programs=("$exe")
 for program in "${release_programs[@]:1}"; do
   programs+=("$(dirname "$exe")/$program")
@@ -87,6 +87,7 @@ Lay out a directory like this:
     Quorvane.exe
     QvCheck.exe         checks the package before any floppy is written
     QvImage.exe         writes the disks as floppy image files
+    QvPlan.exe          writes packlist.ini for a folder of files
     packlist.ini        what goes onto which disk (required)
     license.txt         shown as an agreement page (optional)
     Quorvane.ini        where the disk images lie, and whether disks are
@@ -192,6 +193,30 @@ none; one that is there is left as it is, and QvImage says whether it
 needs the line. DISKS.TXT on the stick says which disk is in which slot.
 DSKA*.IMG files of an earlier set are named, never deleted. A disk that
 does not fit leaves the stick as it was, /force or not.
+
+From a folder to a set: QvPlan writes packlist.ini for you. Put the
+set's files in a folder of the disk image directory (here, setup\) and
+run:
+
+    QvPlan setup                 every file below setup\, in name order,
+                                 each disk filled before the next begins
+    QvPlan /first setup.exe setup
+                                 setup.exe first, on Disk 1
+    QvPlan /fewest setup         the fewest disks, files in any order
+    QvPlan /format 1680 /name Corvela /out other.ini setup
+
+QvPlan counts each file in whole clusters of the format and the root
+directory's entries (a long name takes two or more), and never puts two
+files that land under one name on one disk, exactly as QvCheck counts, so
+the list it writes checks clean. It prints one line per disk (files,
+bytes on the floppy, room left, how full) and "N disks; no plan can use
+fewer than M", M being what the files' clusters, root entries and sizes
+allow at best; packlist.ini carries the same lines as ; comments. An
+existing packlist.ini is never replaced without /force. Exit code: 0 the
+list was written; 1 a file is larger than a floppy (each is named, with
+how much too large) or the folder holds no file; 2 the command or the
+folder is wrong (the folder must lie in the disk image directory); 3 the
+list was not written.
 
 For batch files, Quorvane.exe's exit code is 0 when the wizard ended on its
 last page (every chosen disk written), 1 when the user quit, and 2 when it

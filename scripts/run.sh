@@ -6,7 +6,8 @@
 #
 # The program directory gets Quorvane.exe and the package: the sample
 # Corvela set, or the files of --package DIR (its packlist.ini, the disk
-# image files, and license.txt or Quorvane.ini when there are any). Drive
+# image files, and license.txt or Quorvane.ini when there are any; a
+# package without packlist.ini is planned first, by QvPlan). Drive
 # A: (or --drive) is a virtual 1.44 MB floppy: each time the program asks
 # for a disk, the disk changer saves what was written since the last swap
 # as a FAT12 floppy image named after the disk's label and puts in a blank
@@ -69,8 +70,7 @@ if [ -n "$package" ]; then
 else
   "$QV_ROOT/scripts/make-sample.sh" "$program"
 fi
-cp "$build/Quorvane.exe" "$build/QvCheck.exe" "$build/QvImage.exe" "$program/"
-[ -f "$program/packlist.ini" ] || { echo "run.sh: no packlist.ini in the package" >&2; exit 1; }
+cp "$build/Quorvane.exe" "$build/QvCheck.exe" "$build/QvImage.exe" "$build/QvPlan.exe" "$program/"
 
 # The disk image directory: where Quorvane.ini says, else beside the program.
 # Needs WINEPREFIX.
@@ -86,10 +86,20 @@ source_dir() {
   fi
 }
 
+# A package without a list: QvPlan writes one, in the files' order, of
+# every file in the disk image directory. Needs WINEPREFIX.
+plan_package() {
+  [ ! -f "$program/packlist.ini" ] || return 0
+  qv_log "No packlist.ini in $package: QvPlan plans the set first"
+  (cd "$program" && qv_wine "$program/QvPlan.exe" /name "$(basename "$package")" "$(qv_wine winepath -w "$(source_dir)")") ||
+    { echo "run.sh: QvPlan could not plan $package" >&2; exit 1; }
+}
+
 if [ -n "$images_out" ]; then
   qv_log "Preparing a Wine prefix"
   qv_make_prefix "$work/wineprefix"
   export WINEPREFIX="$work/wineprefix"
+  plan_package
   qv_log "Writing the floppy images with QvImage into $images_out"
   status=0
   (cd "$program" && qv_wine "$program/QvImage.exe" /out "$(qv_wine winepath -w "$images_out")") || status=$?
@@ -118,6 +128,7 @@ qv_log "Preparing a Wine prefix whose $letter: is the floppy drive"
 QV_MANAGED=$([ -n "$demo" ] && echo N || echo Y) qv_make_prefix "$work/wineprefix" "$letter=$floppy"
 export WINEPREFIX="$work/wineprefix"
 qv_start_wineserver "$WINEPREFIX"
+plan_package
 
 qv_log "Checking the package with QvCheck"
 check_status=0

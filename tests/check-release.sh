@@ -47,7 +47,7 @@ done
 readme=$(echo "$work"/x/*/README.txt)
 grep -q $'\r$' "$readme" || { echo "README.txt lacks Windows line ends"; exit 1; }
 for system in "Windows 95 as first sold" "NT 4.0" "486 or any later processor" "QvImage /out" \
-  "QvImage /format 1680" "QvCheck /format 720" "QvImage /gotek" "nav-mode = indexed"; do
+  "QvImage /format 1680" "QvCheck /format 720" "QvImage /gotek" "nav-mode = indexed" "QvPlan /fewest"; do
   grep -q "$system" "$readme" || { echo "README.txt does not mention $system"; exit 1; }
 done
 for gone in "Vista" "MSVCRT"; do
