@@ -24,7 +24,7 @@ QUORVANE_SCREENSHOTS=$(qv_wine winepath -w "$work/bmp") \
 # The engine's own boxes, each the second box its test meets: a floppy that
 # is not blank, and a full one.
 mkdir -p "$work/boxes"
-for test in AFloppyWithDataIsNotBlankButOneSmallFileIs:5d-not-blank FullFloppyThenIgnoreLeavesNoPartialFile:5e-disk-full; do
+for test in AFloppyIsBlankOnlyWithNothingOfTheUsersOnIt:5d-not-blank FullFloppyThenIgnoreLeavesNoPartialFile:5e-disk-full; do
   rm -f "$work/boxes"/*
   QUORVANE_SCREENSHOTS=$(qv_wine winepath -w "$work/boxes") \
     qv_wine "$build/tests/unit_tests.exe" --gtest_filter="Engine.${test%%:*}" >/dev/null
