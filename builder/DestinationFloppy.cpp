@@ -56,7 +56,10 @@ FloppyEntry EntryOf(const WIN32_FIND_DATAA& found, const CString& strPath, const
 
 // Deletes one entry by its long name, or by its short one when the long
 // name cannot be addressed (a character the code page lacks, a trailing
-// space another system wrote). FALSE with the system's error.
+// space another system wrote). FALSE with the system's error;
+// ERROR_MEDIA_CHANGED when a file there is no longer the one the look
+// found: messages are pumped between deletions, and a floppy can be
+// swapped meanwhile.
 BOOL DeleteEntry(const CString& strRoot, const FloppyEntry& entry, DWORD* pdwError)
 {
     const DWORD kProtecting = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -64,15 +67,37 @@ BOOL DeleteEntry(const CString& strRoot, const FloppyEntry& entry, DWORD* pdwErr
         if (nTry == 1 && entry.strShortPath == entry.strPath)
             break;
         CString strPath = strRoot + (nTry == 0 ? entry.strPath : entry.strShortPath);
-        if ((entry.dwAttributes & kProtecting) != 0 && !::SetFileAttributesA(strPath, FILE_ATTRIBUTE_NORMAL) &&
-            ::GetLastError() == ERROR_WRITE_PROTECT) {
-            *pdwError = ERROR_WRITE_PROTECT;
-            return FALSE;
+        if (!entry.IsFolder()) {
+            // A folder's time changes as it empties; RemoveDirectory
+            // refuses one that holds anything anyway.
+            WIN32_FIND_DATAA found;
+            HANDLE hFind = ::FindFirstFileA(strPath, &found);
+            if (hFind == INVALID_HANDLE_VALUE) {
+                *pdwError = ::GetLastError();
+                continue;
+            }
+            ::FindClose(hFind);
+            FloppyEntry now = EntryOf(found, "", "");
+            if (now.IsFolder() || now.nLength != entry.nLength || !SameTime(now.lastWrite, entry.lastWrite)) {
+                *pdwError = ERROR_MEDIA_CHANGED;
+                return FALSE;
+            }
+        }
+        BOOL bUnprotected = (entry.dwAttributes & kProtecting) != 0;
+        if (bUnprotected && !::SetFileAttributesA(strPath, FILE_ATTRIBUTE_NORMAL)) {
+            bUnprotected = FALSE;
+            if (::GetLastError() == ERROR_WRITE_PROTECT) {
+                *pdwError = ERROR_WRITE_PROTECT;
+                return FALSE;
+            }
         }
         // A link goes as a link; what it leads to is not this floppy's.
         if (entry.IsFolder() ? ::RemoveDirectoryA(strPath) : ::DeleteFileA(strPath))
             return TRUE;
         *pdwError = ::GetLastError();
+        // What stays keeps the protection its owner gave it.
+        if (bUnprotected)
+            ::SetFileAttributesA(strPath, entry.dwAttributes & (kProtecting | FILE_ATTRIBUTE_ARCHIVE));
     }
     return FALSE;
 }
@@ -86,11 +111,17 @@ BOOL FloppyEntry::SameAs(const FloppyEntry& other) const
 
 void WrittenFloppy::Wrote(LPCSTR lpszName)
 {
+    if (!HasWritten(lpszName))
+        names.Add(lpszName);
+}
+
+BOOL WrittenFloppy::HasWritten(LPCSTR lpszName) const
+{
     for (int i = 0; i < names.GetSize(); ++i) {
         if (FloppyFiles::SameName(names[i], lpszName))
-            return;
+            return TRUE;
     }
-    names.Add(lpszName);
+    return FALSE;
 }
 
 void WrittenFloppy::Forget(LPCSTR lpszName)
@@ -144,7 +175,14 @@ BOOL DestinationFloppy::SurveyFolder(const CString& strPath, const CString& strS
         if (!IsDots(found.cFileName) && !(strPath.IsEmpty() && IsSystemsOwn(found.cFileName)))
             m_entries.Add(EntryOf(found, strPath, strShortPath));
     } while (::FindNextFileA(hFind, &found));
+    // A bad directory sector ends the listing early: what was not seen
+    // could be the user's.
+    DWORD dwEnd = ::GetLastError();
     ::FindClose(hFind);
+    if (dwEnd != ERROR_NO_MORE_FILES) {
+        *pdwError = dwEnd;
+        return FALSE;
+    }
     int nEnd = m_entries.GetSize();
     for (int i = nFirst; i < nEnd; ++i) {
         FloppyEntry folder = m_entries[i];  // a copy: the array grows below
@@ -181,7 +219,8 @@ BOOL DestinationFloppy::HasRoomForADisk() const
 
 BOOL DestinationFloppy::MayBeErased() const
 {
-    return m_nClusterBytes * m_nTotalClusters <= kLargestFloppyBytes;
+    // A medium that tells no size is not known to be a floppy.
+    return m_nTotalClusters != 0 && m_nClusterBytes * m_nTotalClusters <= kLargestFloppyBytes;
 }
 
 ULONGLONG DestinationFloppy::UsedBytes() const

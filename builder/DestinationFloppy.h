@@ -35,6 +35,7 @@ struct WrittenFloppy {
     CArray<FloppyEntry> files;
 
     void Wrote(LPCSTR lpszName);
+    BOOL HasWritten(LPCSTR lpszName) const;
     // The file of this root name is being written over: no longer whole.
     void Forget(LPCSTR lpszName);
     void RemoveAll()

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "CopyProgressDlg.h"
+#include "drives/DriveError.h"
 #include "fat/FatTime.h"
 #include "framework/SystemError.h"
 #include "package/PackageCheck.h"
@@ -189,6 +190,8 @@ DiskBuilder::EraseResult DiskBuilder::OfferErase(LPCSTR lpszLabel, DestinationFl
             return kErased;
         if (dwError == ERROR_CANCELLED)
             return kEraseCancelled;
+        if (dwError == ERROR_MEDIA_CHANGED)
+            return kMediumChanged;
         CString strReason = SystemErrorText(dwError);
         strText.Format(IDS_ERASE_FAILED, static_cast<LPCSTR>(strFailed), static_cast<LPCSTR>(strReason));
         // What is left now is what a Retry is for.
@@ -250,6 +253,7 @@ DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSo
         BOOL bLands = m_landed.WhereItLands(lpszEntry, &nSlot, &strName);
         CString strDestination = CString(lpszRoot) + strName;
         LPCSTR lpszDestination = strDestination;
+        FloppyEntry found;
         CFile source;
         if (!source.Open(lpszSource, CFile::modeRead)) {
             nMessage = ::GetLastError() == ERROR_FILE_NOT_FOUND ? IDS_SOURCE_NOT_FOUND
@@ -258,6 +262,11 @@ DiskBuilder::CopyResult DiskBuilder::CopyOneFile(LPCSTR lpszEntry, LPCSTR lpszSo
         } else if (!bLands) {
             // A device name would open the device, not a file on the floppy.
             nMessage = IDS_CANNOT_CREATE_OUTPUT;
+        } else if (!m_written.HasWritten(strName) && DestinationFloppy(lpszRoot).LookAt(strName, &found)) {
+            // The floppy was blank at its check: a file under a name this
+            // build has not written means another floppy is in the drive,
+            // and that file is the user's.
+            return CheckDestinationDisk(m_pDrive, m_strLabel) ? kCopyOnAnotherFloppy : kCopyStopped;
         } else {
             CFile destination;
             if (!destination.Open(lpszDestination, CFile::modeCreate | CFile::modeWrite)) {
@@ -415,11 +424,15 @@ DiskBuilder::VerifyResult DiskBuilder::VerifyDiskFiles(DriveInfo* pDrive, LPCSTR
         // A floppy swapped since it was checked is not this build's to
         // clean up: it is checked like a new one, and the disk written again.
         DestinationFloppy floppy(pDrive->m_strRoot);
-        if (!IsSameFloppy(&floppy))
+        DWORD dwError = NO_ERROR;
+        BOOL bLooked = floppy.Survey(&dwError);
+        if (bLooked && !floppy.IsWrittenBy(m_written))
             return CheckDestinationDisk(pDrive, lpszLabel) ? kVerifyOnAnotherFloppy : kVerifyGiveUp;
         // Never leave a floppy that failed looking like a good disk; but a
-        // file no longer as this build wrote it is no longer its to delete.
-        floppy.RemoveUnchanged(m_written);
+        // file no longer as this build wrote it is no longer its to delete,
+        // and a floppy that cannot be looked at is left as it is.
+        if (bLooked)
+            floppy.RemoveUnchanged(m_written);
         m_landed.RemoveAll();
         m_written.RemoveAll();
         CString strText;

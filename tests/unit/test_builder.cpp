@@ -1052,6 +1052,20 @@ TEST_F(Engine, WhatIsOnTheFloppyDecidesWhetherItIsTheOneWrittenTo)
     }
 }
 
+// Another floppy put in while a disk is copied: a file of the user's under
+// a name still to be written is kept, and the floppy is checked as new.
+TEST_F(Engine, AFileOfTheUsersUnderANameStillToBeWrittenIsKept)
+{
+    MakePackage({{{"first.txt", "first"}, {"second.txt", "second"}, {"third.txt", "third"}}});
+    g.onFileLine = [](const std::string& line) {
+        if (line == "Copying second.txt" && DeleteFileA("A:\\first.txt"))
+            WriteFileBytes("A:\\third.txt", "the user's");
+    };
+    EXPECT_EQ(IDABORT, Build([](const MessageBoxCall&) { return IDCANCEL; }));
+    EXPECT_EQ(Str(IDS_DISK_NOT_BLANK) + kInsert, Problems().back().text);
+    EXPECT_EQ("the user's", FilesIn("A:")["third.txt"]);
+}
+
 // Yes to the erase question (the answers are played end to end): hidden,
 // system and read-only files and a folder's contents go, and the progress
 // dialog names each. A deletion that fails names the entry and the
@@ -1126,6 +1140,12 @@ TEST_F(Engine, OnlyTheFloppyShownIsErased)
         {"another serial number", [] { g.serials = {0x5EA1}; }},
         {"another size", [] { g.space = {{TRUE, 0, 1, 512, 2840, 5760}}; }},
         {"another file", [] { WriteFileBytes("A:\\more.txt", "m"); }},
+        {"a file written again while the erase runs", [] {
+             g.onFileLine = [](const std::string& line) {
+                 if (line == "Erasing NOTES.TXT")
+                     WriteFileBytes("A:\\NOTES.TXT", SampleBytes(400, 3));  // a new time
+             };
+         }},
     };
     MakePackage({{{"a.txt", "a"}}});
     eraseUsed = true;
