@@ -22,8 +22,3 @@ public:
     HICON m_hSelectedIcon;
     BOOL m_bChosen;  // the drive the disks are written to
 };
-
-// Whether a system error asking a drive's root means that no floppy is in
-// it. Windows says "not ready"; Wine, whose empty drive is a link to
-// nothing, "no such device" (433) or "path not found".
-BOOL IsNoFloppyError(DWORD dwError);

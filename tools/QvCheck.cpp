@@ -19,7 +19,7 @@
 #include <cstring>
 
 #include "ConsoleTool.h"
-#include "drives/DriveInfo.h"
+#include "drives/DriveError.h"
 #include "fat/FloppyFormat.h"
 #include "fat/FatTime.h"
 #include "fat/FloppyFiles.h"
