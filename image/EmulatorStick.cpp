@@ -51,7 +51,11 @@ DWORD EmulatorStick::SetUpConfig(Config* pConfig) const
         return NO_ERROR;
     }
     *pConfig = kConfigWritten;
-    return WriteTextFile(strConfig, "nav-mode = indexed\r\n", CREATE_NEW);
+    DWORD dwError = WriteTextFile(strConfig, "nav-mode = indexed\r\n", CREATE_NEW);
+    // Half a file would pass for the user's at every later run.
+    if (dwError != NO_ERROR && dwError != ERROR_FILE_EXISTS)
+        ::DeleteFileA(strConfig);
+    return dwError;
 }
 
 bool EmulatorStick::SetsIndexedNavigation(const CString& strText)

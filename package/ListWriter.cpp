@@ -10,10 +10,13 @@ CString Sentence(LPCSTR lpszFormat, LPCSTR lpszPath, DWORD dwError)
     return strSentence;
 }
 
-// NO_ERROR when the file holds exactly the text, flushed.
-DWORD WriteWhole(LPCSTR lpszPath, const CString& strText)
+// NO_ERROR when a new file holds exactly the text, flushed; *pbCreated
+// when the file is this call's, to remove on failure. A file already under
+// the name is somebody's and stays untouched.
+DWORD WriteWhole(LPCSTR lpszPath, const CString& strText, BOOL* pbCreated)
 {
-    HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE hFile = ::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    *pbCreated = hFile != INVALID_HANDLE_VALUE;
     if (hFile == INVALID_HANDLE_VALUE)
         return ::GetLastError();
     DWORD dwWritten = 0, dwError = NO_ERROR;
@@ -40,29 +43,36 @@ ListWritten WriteListFile(LPCSTR lpszPath, const CString& strText, BOOL bReplace
         return kListKept;
 
     CString strTemporary = CString(lpszPath) + ".tmp", strAside = CString(lpszPath) + ".old";
-    DWORD dwError = WriteWhole(strTemporary, strText);
+    BOOL bCreated = FALSE;
+    DWORD dwError = WriteWhole(strTemporary, strText, &bCreated);
     if (dwError != NO_ERROR) {
-        ::DeleteFileA(strTemporary);
-        *pstrProblem = Sentence("%s cannot be written (%s)", strTemporary, dwError);
+        if (bCreated)
+            ::DeleteFileA(strTemporary);
+        if (dwError == ERROR_FILE_EXISTS || dwError == ERROR_ALREADY_EXISTS)
+            pstrProblem->Format("%s is in the way: it is not ours to replace", static_cast<LPCSTR>(strTemporary));
+        else
+            *pstrProblem = Sentence("%s cannot be written (%s)", strTemporary, dwError);
         return kListFailed;
     }
     // MoveFile replaces nothing: the old list is set aside first, and put
-    // back when the new one cannot take its name.
-    if (bOld) {
-        ::DeleteFileA(strAside);
-        if (!::MoveFileA(lpszPath, strAside)) {
-            dwError = ::GetLastError();
-            ::DeleteFileA(strTemporary);
+    // back when the new one cannot take its name. An older file under the
+    // aside name is somebody's: it stops the replacing rather than go.
+    if (bOld && !::MoveFileA(lpszPath, strAside)) {
+        dwError = ::GetLastError();
+        ::DeleteFileA(strTemporary);
+        if (dwError == ERROR_FILE_EXISTS || dwError == ERROR_ALREADY_EXISTS)
+            pstrProblem->Format("%s cannot be replaced while %s is there", lpszPath, static_cast<LPCSTR>(strAside));
+        else
             *pstrProblem = Sentence("%s cannot be replaced (%s)", lpszPath, dwError);
-            return kListFailed;
-        }
+        return kListFailed;
     }
     if (!::MoveFileA(strTemporary, lpszPath)) {
         dwError = ::GetLastError();
-        if (bOld)
-            ::MoveFileA(strAside, lpszPath);
+        BOOL bBack = !bOld || ::MoveFileA(strAside, lpszPath);
         ::DeleteFileA(strTemporary);
         *pstrProblem = Sentence("%s cannot be renamed (%s)", strTemporary, dwError);
+        if (!bBack)
+            *pstrProblem += "; the old list is kept as " + strAside;
         return kListFailed;
     }
     if (bOld)

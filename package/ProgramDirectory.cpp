@@ -16,3 +16,16 @@ CString PackageListPath(LPCSTR lpszArgument)
     BOOL bFullPath = (lpszArgument[0] != '\0' && lpszArgument[1] == ':') || lpszArgument[0] == '\\';
     return bFullPath ? CString(lpszArgument) : GetProgramDirectory() + "\\" + lpszArgument;
 }
+
+BOOL EndsInSeparator(const CString& strPath)
+{
+    int nLength = strPath.GetLength();
+    return nLength > 0 && (strPath.ReverseFind('\\') == nLength - 1 || strPath[nLength - 1] == '/');
+}
+
+CString FolderPath(const CString& strDir)
+{
+    if (strDir.IsEmpty() || EndsInSeparator(strDir))
+        return strDir;
+    return strDir + "\\";
+}

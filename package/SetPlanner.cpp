@@ -6,6 +6,7 @@
 
 #include "../framework/SystemError.h"
 #include "../fat/FloppyFiles.h"
+#include "ProgramDirectory.h"
 
 namespace {
 // Only a name with a numeric tail can be another file's alias; disks that
@@ -42,8 +43,9 @@ void SetPlanner::AddFile(const CString& strEntry, ULONGLONG nSize)
 
 BOOL SetPlanner::AddFolder(LPCSTR lpszFolder, LPCSTR lpszPrefix, const CStringArray& leftOut, CString* pstrProblem)
 {
+    CString strFolder = FolderPath(lpszFolder);  // "Q:\\" as well as "Q:\\sets"
     WIN32_FIND_DATAA found;
-    HANDLE hFind = ::FindFirstFileA(CString(lpszFolder) + "\\*", &found);
+    HANDLE hFind = ::FindFirstFileA(strFolder + "*", &found);
     if (hFind == INVALID_HANDLE_VALUE) {
         DWORD dwError = ::GetLastError();
         if (dwError == ERROR_FILE_NOT_FOUND || dwError == ERROR_NO_MORE_FILES)
@@ -53,7 +55,7 @@ BOOL SetPlanner::AddFolder(LPCSTR lpszFolder, LPCSTR lpszPrefix, const CStringAr
     }
     BOOL bRead = TRUE;
     do {
-        CString strName = found.cFileName, strPath = CString(lpszFolder) + "\\" + strName;
+        CString strName = found.cFileName, strPath = strFolder + strName;
         if (strName == "." || strName == "..")
             continue;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -68,7 +70,13 @@ BOOL SetPlanner::AddFolder(LPCSTR lpszFolder, LPCSTR lpszPrefix, const CStringAr
             AddFile(CString(lpszPrefix) + strName,
                     static_cast<ULONGLONG>(found.nFileSizeHigh) << 32 | found.nFileSizeLow);
     } while (bRead && ::FindNextFileA(hFind, &found));
+    // A listing that ends on an error leaves files out of the set unseen.
+    DWORD dwEnd = ::GetLastError();
     ::FindClose(hFind);
+    if (bRead && dwEnd != ERROR_NO_MORE_FILES) {
+        pstrProblem->Format("%s cannot be read (%s)", lpszFolder, static_cast<LPCSTR>(SystemErrorText(dwEnd)));
+        return FALSE;
+    }
     return bRead;
 }
 

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <windows.h>
+
 static int IsBlank(char ch)
 {
     return ch == ' ' || ch == '\t';
@@ -41,6 +43,13 @@ int SplitCommandLine(const char* line, char** argv, char* text)
         ++argc;
         int inQuote = 0;
         while (*p != '\0' && (inQuote || !IsBlank(*p))) {
+            // A double-byte character whole: its trail byte may be a
+            // backslash's or a quote's.
+            if (IsDBCSLeadByte((BYTE)*p) && p[1] != '\0') {
+                Emit(&out, *p++);
+                Emit(&out, *p++);
+                continue;
+            }
             int nSlashes = 0;
             while (*p == '\\') {
                 ++p;

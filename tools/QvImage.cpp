@@ -158,18 +158,6 @@ int FinishSlots(const EmulatorStick& stick, const CStringArray& labels)
     return kWritten;
 }
 
-// The folder a path names, ending in a backslash: "E:" is the root of E:,
-// not whatever E:'s current directory is; empty stays the current directory.
-CString FolderPath(const CString& strDir)
-{
-    if (strDir.IsEmpty())
-        return strDir;
-    if (strDir.GetLength() == 2 && strDir[1] == ':')
-        return strDir + "\\";
-    CString strLast = strDir.Right(1);
-    return strLast == "\\" || strLast == "/" ? strDir : strDir + "\\";
-}
-
 // Makes the folder (ending in a backslash) and every parent it lacks.
 // NO_ERROR, or the system's reason for the first that cannot be made.
 DWORD MakeFolder(const CString& strFolder)

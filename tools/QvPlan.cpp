@@ -83,12 +83,15 @@ protected:
 
 CString FullPath(LPCSTR lpszPath)
 {
+    // "Q:" is Q:'s root here, as everywhere, not its current directory.
+    CString strPath = CString(lpszPath).GetLength() == 2 && lpszPath[1] == ':' ? FolderPath(lpszPath)
+                                                                               : CString(lpszPath);
     char szFull[MAX_PATH];
     LPSTR lpszFilePart = NULL;
-    DWORD nLength = ::GetFullPathNameA(lpszPath, MAX_PATH, szFull, &lpszFilePart);
-    CString strFull = nLength > 0 && nLength < MAX_PATH ? CString(szFull) : CString(lpszPath);
+    DWORD nLength = ::GetFullPathNameA(strPath, MAX_PATH, szFull, &lpszFilePart);
+    CString strFull = nLength > 0 && nLength < MAX_PATH ? CString(szFull) : strPath;
     // "C:\" keeps its backslash; "C:\sets\" loses it.
-    while (strFull.GetLength() > 3 && (strFull.Right(1) == "\\" || strFull.Right(1) == "/"))
+    while (strFull.GetLength() > 3 && EndsInSeparator(strFull))
         strFull = strFull.Left(strFull.GetLength() - 1);
     return strFull;
 }
@@ -97,7 +100,7 @@ CString FullPath(LPCSTR lpszPath)
 // trailing backslash; FALSE when it does not lie below it.
 BOOL PathBelow(const CString& strFolder, const CString& strParent, CString* pstrPrefix)
 {
-    CString strBase = strParent.Right(1) == "\\" ? strParent : strParent + "\\";
+    CString strBase = FolderPath(strParent);
     if (FloppyFiles::SameName(strFolder, strParent)) {
         pstrPrefix->Empty();
         return TRUE;
@@ -174,7 +177,7 @@ int Plan(const PlanCommandLine& command)
     CStringArray leftOut;
     for (LPCSTR lpszOwn : {"Quorvane.exe", "QvCheck.exe", "QvImage.exe", "QvPlan.exe", "packlist.ini", "Quorvane.ini",
                            "license.txt"})
-        leftOut.Add(strProgramDir + "\\" + lpszOwn);
+        leftOut.Add(FolderPath(strProgramDir) + lpszOwn);
     for (LPCSTR lpszSuffix : {"", ".tmp", ".old"})
         leftOut.Add(FullPath(strList) + lpszSuffix);
 

@@ -62,6 +62,14 @@ TEST(Plan, AFolderBecomesASetThatChecksCleanAndBuilds)
     EXPECT_FALSE(FileExists(dir / "packlist.ini.tmp"));
     DeleteFileA((dir / "set\\huge.bin").c_str());
     DeleteFileA(device.c_str());
+    // Files of the user's under the names the writing uses stop it, untouched.
+    for (const char* inTheWay : {"packlist.ini.tmp", "packlist.ini.old"}) {
+        dir.Write(inTheWay, "mine");
+        EXPECT_EQ(3u, RunConsoleProgram(dir, "QvPlan.exe", "/force /name Other set").exitCode) << inTheWay;
+        EXPECT_EQ("mine", ReadFileBytes(dir / inTheWay));
+        EXPECT_EQ(list, ReadFileBytes(dir / "packlist.ini"));
+        DeleteFileA((dir / inTheWay).c_str());
+    }
     EXPECT_EQ(0u, RunConsoleProgram(dir, "QvPlan.exe", "/force /name Other set").exitCode);
     EXPECT_NE(std::string::npos, ReadFileBytes(dir / "packlist.ini").find("\r\nName=Other\r\n"));
     EXPECT_FALSE(FileExists(dir / "packlist.ini.tmp") || FileExists(dir / "packlist.ini.old"));

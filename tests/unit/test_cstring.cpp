@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "framework/CString.h"
+#include "package/ProgramDirectory.h"
+#include "runtime/CommandLine.h"
 
 TEST(CString, CopiesShareOneBufferUntilOneIsWritten)
 {
@@ -81,4 +83,10 @@ TEST(CString, DoubleByteTrailBackslashIsNotASeparator)
     EXPECT_EQ(6, path.ReverseFind('\\'));
     CString plain("C:\\\x95\x5C\\file");
     EXPECT_EQ(5, plain.ReverseFind('\\'));
+    // Nor in a folder given to a tool, or before a quote on its command line.
+    EXPECT_STREQ("C:\\\x95\x5C\\", FolderPath("C:\\\x95\x5C"));
+    char* argv[4];
+    char text[32];
+    ASSERT_EQ(3, SplitCommandLine("x \"D:\\\x95\x5C\" /force", argv, text));
+    EXPECT_STREQ("D:\\\x95\x5C", argv[1]);
 }
