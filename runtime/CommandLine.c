@@ -70,6 +70,8 @@ int SplitCommandLine(const char* line, char** argv, char* text)
                 Emit(&out, '\\');
             if (*p == '\0' || (!inQuote && IsBlank(*p)))
                 break;
+            if (IsDBCSLeadByte((BYTE)*p) && p[1] != '\0')
+                continue;  // taken whole above
             if (copy)
                 Emit(&out, *p);
             ++p;
