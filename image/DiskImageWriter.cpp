@@ -1,5 +1,6 @@
 #include "DiskImageWriter.h"
 
+#include "../framework/FileReplace.h"
 #include "../verify/FileComparer.h"
 #include "../verify/FileHandle.h"
 #include "Fat12Image.h"
@@ -48,9 +49,14 @@ BOOL FillImage(const FloppyFiles& files, Fat12Image& image, ImageReport* pReport
 
 BOOL WriteImageFile(Fat12Image& image, LPCSTR lpszPath, ImageReport* pReport)
 {
-    FileHandle file(::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL));
+    // A file already under the name is somebody's, not a leftover to reuse.
+    FileHandle file(::CreateFileA(lpszPath, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL));
     if (file.m_h == INVALID_HANDLE_VALUE) {
-        pReport->strProblem = Sentence("%s cannot be created (%s)", lpszPath, ::GetLastError());
+        DWORD dwError = ::GetLastError();
+        if (dwError == ERROR_FILE_EXISTS || dwError == ERROR_ALREADY_EXISTS)
+            pReport->strProblem.Format("%s is in the way: it is not ours to replace", lpszPath);
+        else
+            pReport->strProblem = Sentence("%s cannot be created (%s)", lpszPath, dwError);
         return FALSE;
     }
     DWORD dwWritten = 0;
@@ -123,36 +129,6 @@ void DeleteAnyway(LPCSTR lpszPath)
     ::DeleteFileA(lpszPath);
 }
 
-// The finished image takes the target's name; an older one is set aside
-// first and put back if that fails, since MoveFile replaces nothing.
-BOOL Replace(LPCSTR lpszTemporary, LPCSTR lpszTarget, ImageReport* pReport)
-{
-    CString strAside = DiskImageWriter::SetAsidePath(lpszTarget);
-    DWORD dwAttributes = ::GetFileAttributesA(lpszTarget);
-    BOOL bOld = dwAttributes != INVALID_FILE_ATTRIBUTES;
-    if (bOld && (dwAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        pReport->strProblem.Format("%s is a directory", lpszTarget);
-        return FALSE;
-    }
-    if (bOld) {
-        DeleteAnyway(strAside);
-        if (!::MoveFileA(lpszTarget, strAside)) {
-            pReport->strProblem = Sentence("%s cannot be replaced (%s)", lpszTarget, ::GetLastError());
-            return FALSE;
-        }
-    }
-    if (!::MoveFileA(lpszTemporary, lpszTarget)) {
-        // The older image is back before the sentence may run out of memory.
-        DWORD dwError = ::GetLastError();
-        if (bOld)
-            ::MoveFileA(strAside, lpszTarget);
-        pReport->strProblem = Sentence("%s cannot be renamed (%s)", lpszTemporary, dwError);
-        return FALSE;
-    }
-    if (bOld)
-        DeleteAnyway(strAside);
-    return TRUE;
-}
 }  // namespace
 
 BOOL DiskImageWriter::Write(const FloppyFiles& files, LPCSTR lpszImagePath, ImageReport* pReport,
@@ -180,7 +156,7 @@ BOOL DiskImageWriter::Write(const FloppyFiles& files, LPCSTR lpszImagePath, Imag
         pReport->strProblem = Sentence("%s cannot be made read-only (%s)", strTemporary, ::GetLastError());
         return FALSE;
     }
-    if (!Replace(strTemporary, lpszImagePath, pReport))
+    if (!PutInPlace(strTemporary, lpszImagePath, &pReport->strProblem))
         return FALSE;
     temporary.lpszPath = NULL;
     return TRUE;

@@ -29,5 +29,4 @@ public:
 
     // What becomes of the target while it is written.
     static CString TemporaryPath(LPCSTR lpszImagePath) { return CString(lpszImagePath) + ".tmp"; }
-    static CString SetAsidePath(LPCSTR lpszImagePath) { return CString(lpszImagePath) + ".old"; }
 };

@@ -1,5 +1,6 @@
 #include "ListWriter.h"
 
+#include "../framework/FileReplace.h"
 #include "../framework/SystemError.h"
 
 namespace {
@@ -42,7 +43,7 @@ ListWritten WriteListFile(LPCSTR lpszPath, const CString& strText, BOOL bReplace
     if (bOld && !bReplace)
         return kListKept;
 
-    CString strTemporary = CString(lpszPath) + ".tmp", strAside = CString(lpszPath) + ".old";
+    CString strTemporary = CString(lpszPath) + ".tmp";
     BOOL bCreated = FALSE;
     DWORD dwError = WriteWhole(strTemporary, strText, &bCreated);
     if (dwError != NO_ERROR) {
@@ -54,28 +55,9 @@ ListWritten WriteListFile(LPCSTR lpszPath, const CString& strText, BOOL bReplace
             *pstrProblem = Sentence("%s cannot be written (%s)", strTemporary, dwError);
         return kListFailed;
     }
-    // MoveFile replaces nothing: the old list is set aside first, and put
-    // back when the new one cannot take its name. An older file under the
-    // aside name is somebody's: it stops the replacing rather than go.
-    if (bOld && !::MoveFileA(lpszPath, strAside)) {
-        dwError = ::GetLastError();
+    if (!PutInPlace(strTemporary, lpszPath, pstrProblem)) {
         ::DeleteFileA(strTemporary);
-        if (dwError == ERROR_FILE_EXISTS || dwError == ERROR_ALREADY_EXISTS)
-            pstrProblem->Format("%s cannot be replaced while %s is there", lpszPath, static_cast<LPCSTR>(strAside));
-        else
-            *pstrProblem = Sentence("%s cannot be replaced (%s)", lpszPath, dwError);
         return kListFailed;
     }
-    if (!::MoveFileA(strTemporary, lpszPath)) {
-        dwError = ::GetLastError();
-        BOOL bBack = !bOld || ::MoveFileA(strAside, lpszPath);
-        ::DeleteFileA(strTemporary);
-        *pstrProblem = Sentence("%s cannot be renamed (%s)", strTemporary, dwError);
-        if (!bBack)
-            *pstrProblem += "; the old list is kept as " + strAside;
-        return kListFailed;
-    }
-    if (bOld)
-        ::DeleteFileA(strAside);
     return kListWritten;
 }
